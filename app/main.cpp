@@ -1,2 +1,28 @@
+#include "app/handlerguard.h"
+#include "app/tformhlav.h"
+#include "widgets/tformabout.h"
+
 #include <QApplication>
-int main(int argc, char **argv) { QApplication app(argc, argv); return 0; }
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Torvo_TCI"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Torvo TCI"));
+    try {
+        TFormHlav FormHlav;
+        try {
+            FormHlav.FormCreate();
+        } catch (const std::exception &error) {
+            showException(error);
+        }
+        TFormAbout FormAbout(&FormHlav);
+        FormHlav.setAboutWindow(&FormAbout);
+        FormHlav.show();
+        application.exec();
+    } catch (const std::exception &error) {
+        showException(error);
+    }
+    // The program ends with exit code 0 however the main window was closed.
+    return 0;
+}

@@ -1,0 +1,361 @@
+#include "app/tformhlav.h"
+
+#include "app/handlerguard.h"
+#include "app/settingspaths.h"
+#include "i18n/language.h"
+#include "ui_tformhlav.h"
+#include "widgets/pictures.h"
+#include "widgets/tcgauge.h"
+#include "widgets/tformabout.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMetaObject>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+// Frame and title of the design's outer size: the client area is 753 x 768
+// below the menu bar inside a 761 x 822 window.
+constexpr int kChromeWidth = TFormHlav::kDesignWidth - 753;
+constexpr int kChromeHeight = TFormHlav::kDesignHeight - 768;
+constexpr int kStatusBarHeight = 19;
+
+QColor namedBackground(const QString &name, const QPalette &palette)
+{
+    if (name == QLatin1String("red"))
+        return QColor(255, 0, 0);
+    return palette.color(QPalette::Button); // "buttonface"
+}
+
+} // namespace
+
+TFormHlav::TFormHlav(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TFormHlav>())
+{
+    // The toolkit builds every control of the layout first, the timer included.
+    ui->setupUi(this);
+    setUpControls();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(kTickMs);
+    bindHandlers();
+    // Enabled from creation: the first tick arrives once the message loop runs.
+    Timer1->start();
+
+    settingsFileName = QLatin1String(settingspaths::kSettingsFileName);
+    imageFilePath = settingspaths::imageFile();
+}
+
+TFormHlav::~TFormHlav() = default;
+
+void TFormHlav::setUpControls()
+{
+    setObjectName(QStringLiteral("FormHlav"));
+    QFont base(QStringLiteral("MS Sans Serif"));
+    base.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    base.setPixelSize(11);
+    setFont(base);
+    setWindowIcon(pictures::appIcon());
+
+    // The form carries each control's font height, boldness, background and
+    // picture as properties; they are applied here in one pass.
+    const auto all = findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        const QVariant height = w->property("fontHeight");
+        if (height.isValid()) {
+            QFont f = w->font();
+            f.setPixelSize(height.toInt());
+            f.setBold(w->property("fontBold").toBool());
+            w->setFont(f);
+        }
+        const QVariant background = w->property("background");
+        if (background.isValid())
+            setBackground(w, namedBackground(background.toString(), palette()));
+        if (auto *button = qobject_cast<QToolButton *>(w)) {
+            const QVariant glyph = button->property("glyph");
+            if (glyph.isValid()) {
+                button->setIcon(pictures::glyph(glyph.toString()));
+                button->setIconSize(QSize(16, 16));
+                button->setFocusPolicy(Qt::NoFocus);
+            }
+        }
+        if (auto *updown = qobject_cast<UpDown *>(w)) {
+            updown->setAssociate(findChild<QLineEdit *>(updown->property("associate").toString()));
+            updown->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (label->property("autoSize").toBool())
+            label->adjustSize();
+    }
+    ui->Image3->setPixmap(QPixmap::fromImage(pictures::wheel()));
+    ui->Image1->setPixmap(pictures::logo());
+    ui->LabelSpojeni->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // A menu title's hint reaches the status bar through its menu action.
+    for (QMenu *menu : ui->MainMenu1->findChildren<QMenu *>())
+        menu->menuAction()->setStatusTip(menu->statusTip());
+
+    ui->StatusBar1->setFixedHeight(kStatusBarHeight);
+    ui->StatusBar1->setSizeGripEnabled(false);
+
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog1->setDefaultSuffix(QStringLiteral("ign"));
+    OpenDialog1->setNameFilters(
+        {QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
+    OpenDialog1->setOption(QFileDialog::ReadOnly, false);
+    OpenDialog1->setSizeGripEnabled(true);
+    OpenDialog1->selectFile(QStringLiteral(" "));
+
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setDefaultSuffix(QStringLiteral("ign"));
+    SaveDialog1->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
+    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
+    SaveDialog1->setSizeGripEnabled(true);
+    SaveDialog1->selectFile(QString());
+
+    setOuterGeometry(QRect(0, 0, kDesignWidth, kDesignHeight));
+}
+
+void TFormHlav::bindHandlers()
+{
+    const auto onClick = [this](QObject *source, void (TFormHlav::*handler)()) {
+        if (auto *action = qobject_cast<QAction *>(source))
+            connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
+        else if (auto *button = qobject_cast<QAbstractButton *>(source))
+            connect(button, &QAbstractButton::clicked, this, guarded([this, handler] { (this->*handler)(); }));
+    };
+    onClick(ui->MenuNew, &TFormHlav::MenuNewClick);
+    onClick(ui->SpeedButton6, &TFormHlav::MenuNewClick);
+    onClick(ui->MenuOpen, &TFormHlav::MenuOpenClick);
+    onClick(ui->SpeedButton5, &TFormHlav::MenuOpenClick);
+    onClick(ui->MenuSave, &TFormHlav::MenuSaveClick);
+    onClick(ui->SpeedButton7, &TFormHlav::MenuSaveClick);
+    onClick(ui->SpeedButtonPrint, &TFormHlav::SpeedButtonPrintClick);
+    // The File menu's Print item prints as the tool-bar button does.
+    onClick(ui->MenuPrint, &TFormHlav::SpeedButtonPrintClick);
+    onClick(ui->MenuExit, &TFormHlav::MenuExitClick);
+    for (QAction *com : {ui->MenuCom1, ui->MenuCom2, ui->MenuCom3, ui->MenuCom4, ui->MenuCom5,
+                         ui->MenuCom6, ui->MenuCom7, ui->MenuCom8, ui->MenuCom9, ui->MenuCom10})
+        onClick(com, &TFormHlav::MenuCom1Click);
+    onClick(ui->MenuRead, &TFormHlav::MenuReadClick);
+    onClick(ui->Button1, &TFormHlav::MenuReadClick);
+    onClick(ui->MenuVerify, &TFormHlav::MenuVerifyClick);
+    onClick(ui->BitBtn2, &TFormHlav::MenuVerifyClick);
+    onClick(ui->MenuProgram, &TFormHlav::MenuProgramClick);
+    onClick(ui->BitBtn1, &TFormHlav::MenuProgramClick);
+    onClick(ui->BitBtnAdvMinus, &TFormHlav::BitBtnAdvMinusClick);
+    onClick(ui->AdvanceMinus, &TFormHlav::BitBtnAdvMinusClick);
+    onClick(ui->BitBtnAdvPlus, &TFormHlav::BitBtnAdvPlusClick);
+    onClick(ui->AdvancePlus, &TFormHlav::BitBtnAdvPlusClick);
+    onClick(ui->MenuEnglish, &TFormHlav::MenuEnglishClick);
+    onClick(ui->MenuCzech, &TFormHlav::MenuCzechClick);
+    onClick(ui->MenuGerman, &TFormHlav::MenuGermanClick);
+    onClick(ui->MenuContens, &TFormHlav::MenuContensClick);
+    onClick(ui->MenuAbout, &TFormHlav::MenuAboutClick);
+
+    // Leaving an edit (OnExit) is a focus change within the window; the edits
+    // and the three check boxes report to the window through an event filter.
+    for (QLineEdit *edit : ui->ClientArea->findChildren<QLineEdit *>())
+        edit->installEventFilter(this);
+    for (UpDown *updown : ui->ClientArea->findChildren<UpDown *>()) {
+        connect(updown, &UpDown::clicked, this,
+                guarded([this, updown](UpDown::Button b) { UpDownClick(updown, b); }));
+    }
+    connect(ui->CheckBoxProgHned, &QCheckBox::toggled, this,
+            guarded([this](bool) { CheckBoxProgHnedClick(); }));
+    for (QCheckBox *box : {ui->CheckBoxProgHned, ui->CheckBoxRpm2Krat, ui->CheckBoxBlokEnable})
+        box->installEventFilter(this);
+    connect(Timer1, &QTimer::timeout, this, guarded([this] { Timer1Timer(); }));
+}
+
+void TFormHlav::buildPointLists()
+{
+    const QList<QWidget *> children = ui->GroupBox6->findChildren<QWidget *>();
+    for (int k = 0; k < ParameterImage::kPoints; ++k) {
+        const QString n = QString::number(k + 1);
+        RpmEdits[k] = ui->GroupBox6->findChild<QLineEdit *>(QStringLiteral("EditRpmAdv") + n);
+        AdvanceEdits[k] = ui->GroupBox6->findChild<QLineEdit *>(QStringLiteral("Edit5") + QString::number(k));
+        RpmSpinners[k] = ui->GroupBox6->findChild<UpDown *>(QStringLiteral("UpDownRpmAdv") + n);
+        AdvanceSpinners[k] = ui->GroupBox6->findChild<UpDown *>(QStringLiteral("UpDown5") + QString::number(k));
+    }
+}
+
+void TFormHlav::FormCreate()
+{
+    buildPointLists();
+    // ApplicationHint receives the status tips from here on (see event()).
+    hintHandlerInstalled = true;
+    portNumber = 1;
+    ApplyDefaults();
+    centreOnScreen();
+    loadSettings();
+    applyCommandLine(QCoreApplication::arguments().mid(1));
+    silenceTicks = 18;
+    NormaliseImage();
+    ShowImage();
+    openPort();
+    const std::array<QAction *, 10> comItems{ui->MenuCom1, ui->MenuCom2, ui->MenuCom3, ui->MenuCom4,
+                                             ui->MenuCom5, ui->MenuCom6, ui->MenuCom7, ui->MenuCom8,
+                                             ui->MenuCom9, ui->MenuCom10};
+    for (int n = 1; n <= 10; ++n)
+        comItems[n - 1]->setChecked(n == portNumber);
+    applyLanguage();
+    ShowImage();
+    ui->LabelHlaseni->hide();
+    ui->CGaugeProgram->hide();
+    ui->LabelEeDataErr->hide();
+    ui->LabelVersion->hide();
+    ui->CGaugeProgram->setMaxValue(1);
+    readTestModeMarker();
+    for (QLabel *test : {ui->LabelTest1, ui->LabelTest2, ui->LabelTest3, ui->LabelTest4,
+                         ui->LabelTest5, ui->LabelTest6, ui->LabelTest7, ui->LabelTest8})
+        test->setVisible(testMode);
+}
+
+void TFormHlav::FormClose()
+{
+    closePort();
+    CaptureControls();
+    NormaliseImage();
+    saveSettings();
+}
+
+void TFormHlav::closeEvent(QCloseEvent *event)
+{
+    try {
+        FormClose();
+    } catch (const std::exception &error) {
+        showException(error);
+    }
+    event->accept();
+}
+
+void TFormHlav::centreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    setOuterGeometry(QRect((area.width() - kDesignWidth) / 2, (area.height() - kDesignHeight) / 2,
+                           outerGeometry().width(), outerGeometry().height()));
+}
+
+QRect TFormHlav::outerGeometry() const
+{
+    const int menuHeight = ui->MainMenu1->sizeHint().height();
+    return QRect(pos(), QSize(width() + kChromeWidth, height() - menuHeight + kChromeHeight));
+}
+
+void TFormHlav::setOuterGeometry(const QRect &outer)
+{
+    // The outer size counts a frame and title of fixed size, so a stored size
+    // gives the same client area on every platform.
+    const int menuHeight = ui->MainMenu1->sizeHint().height();
+    move(outer.topLeft());
+    resize(outer.width() - kChromeWidth, outer.height() - kChromeHeight + menuHeight);
+}
+
+void TFormHlav::applyCommandLine(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return;
+    const QString &first = arguments.first();
+    if (first == QLatin1String("ENGLISH"))
+        language::setIndex(language::kEnglish);
+    else if (first == QLatin1String("CESKY"))
+        language::setIndex(language::kCzech);
+    else if (first == QLatin1String("DEUTSCH"))
+        language::setIndex(language::kGerman);
+}
+
+void TFormHlav::MenuExitClick()
+{
+    close();
+}
+
+void TFormHlav::MenuAboutClick()
+{
+    if (formAbout)
+        formAbout->exec();
+}
+
+void TFormHlav::ApplicationHint(const QString &hint)
+{
+    ui->StatusBar1->showMessage(hint);
+}
+
+bool TFormHlav::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        if (hintHandlerInstalled)
+            ApplicationHint(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TFormHlav::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit *>(watched)) {
+        // Only a move of the focus to another control of this window is an
+        // exit; the window losing activation (a message box, another program)
+        // is not.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            guarded([this, watched] { EditExit(watched); })();
+    } else if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QCheckBox *>(watched)) {
+        // The release reaches this filter before the check box toggles; the
+        // handler must see the new state, so it runs right after.
+        QMetaObject::invokeMethod(
+            this, guarded([this, box = QPointer<QObject>(watched)] {
+                if (box)
+                    CheckBoxProgHnedMouseUp(box);
+            }),
+            Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormHlav::setLabelText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    if (label->property("autoSize").toBool())
+        label->adjustSize();
+}
+
+void TFormHlav::setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, colour);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+}
+
+void TFormHlav::setHint(QWidget *widget, const QString &hint, bool tooltip)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    const QString shortPart = bar < 0 ? hint : hint.left(bar);
+    const QString longPart = bar < 0 ? hint : hint.mid(bar + 1);
+    widget->setToolTip(tooltip ? shortPart : QString());
+    widget->setStatusTip(longPart);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/tformhlav.h"
+#include "i18n/language.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A freshly started main window, as the program's entry makes it.
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        language::setIndex(language::kEnglish);
+        window = std::make_unique<TFormHlav>();
+        window->FormCreate();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    template <typename T = QWidget>
+    T *control(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << "no control named " << name;
+        return found;
+    }
+    QAction *item(const char *name) const { return control<QAction>(name); }
+    QString text(const char *name) const
+    {
+        if (auto *edit = window->findChild<QLineEdit *>(QLatin1String(name)))
+            return edit->text();
+        if (auto *label = window->findChild<QLabel *>(QLatin1String(name)))
+            return label->text();
+        ADD_FAILURE() << "no edit or label named " << name;
+        return {};
+    }
+
+    std::unique_ptr<TFormHlav> window;
+};

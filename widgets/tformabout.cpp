@@ -1,0 +1,121 @@
+#include "widgets/tformabout.h"
+
+#include "i18n/language.h"
+#include "widgets/pictures.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int left, int top,
+                  int pixelSize)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    label->setFont(font);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormAbout"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+    resize(281, 402);
+    setWindowTitle(QStringLiteral("About Torvo_TCI"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    QFont base(QStringLiteral("MS Sans Serif"));
+    base.setPixelSize(11);
+    setFont(base);
+
+    auto *logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("Image1"));
+    logo->setPixmap(pictures::logo());
+    logo->setGeometry(32, 24, 161, 81);
+
+    makeLabel(this, "Label2", QStringLiteral("Torvo Engineering s.r.o."), 32, 132, 16);
+    makeLabel(this, "Label3", QStringLiteral("Dílenská 12"), 32, 157, 16);
+    makeLabel(this, "Label4", QStringLiteral("602 00 Brno"), 32, 182, 16);
+    makeLabel(this, "Label5", QStringLiteral("Czech Republic"), 32, 207, 16);
+    makeLabel(this, "Label9", QStringLiteral("service@torvo-tci.example"), 32, 243, 16);
+    makeLabel(this, "Label10", QStringLiteral("www.torvo-tci.example"), 32, 268, 16);
+    LabelDate = makeLabel(this, "LabelDate", QString(), 32, 313, 11);
+    LabelTime = makeLabel(this, "LabelTime", QString(), 32, 335, 11);
+
+    LabelExit = makeLabel(this, "LabelExit", QStringLiteral("OK"), 216, 320, 23);
+    LabelExit->resize(35, 29);
+    LabelExit->setCursor(Qt::PointingHandCursor);
+    LabelExit->installEventFilter(this);
+
+    FormCreate();
+}
+
+void TFormAbout::FormCreate()
+{
+    // __DATE__ reads "Oct 25 2005" (day padded with a space), __TIME__ "08:54:28".
+    LabelDate->setText(QStringLiteral(__DATE__));
+    LabelDate->adjustSize();
+    LabelTime->setText(QStringLiteral(__TIME__));
+    LabelTime->adjustSize();
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
+    }
+}
+
+QString TFormAbout::captionFor(std::uint8_t languageIndex, const QString &current)
+{
+    switch (languageIndex) {
+    case language::kEnglish:
+        return QStringLiteral("About Torvo_TCI");
+    case language::kGerman:
+        return QStringLiteral("Über Programm Torvo_TCI");
+    case language::kFrench:
+        return QStringLiteral("Information Torvo_TCI");
+    case language::kCzech:
+        return QStringLiteral("O programu Torvo TCI");
+    default:
+        return current;
+    }
+}
+
+void TFormAbout::FormActivate()
+{
+    setWindowTitle(captionFor(language::index(), windowTitle()));
+}
+
+void TFormAbout::Button1Click()
+{
+    accept();
+}
+
+void TFormAbout::showEvent(QShowEvent *event)
+{
+    FormActivate();
+    QDialog::showEvent(event);
+}
+
+bool TFormAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == LabelExit && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && LabelExit->rect().contains(mouse->position().toPoint()))
+            Button1Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

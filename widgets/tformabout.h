@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+// The About window: the maker's identification, the program's build date and
+// time, and an "OK" label that closes it. Created hidden at start and shown
+// modally by the Help menu.
+class TFormAbout : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFormAbout(QWidget *parent = nullptr);
+
+    // The caption follows the language of the moment each time the window opens.
+    static QString captionFor(std::uint8_t languageIndex, const QString &current);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void Button1Click();
+
+    QLabel *LabelDate = nullptr;
+    QLabel *LabelTime = nullptr;
+    QLabel *LabelExit = nullptr;
+};
