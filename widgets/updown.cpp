@@ -32,6 +32,7 @@ UpDown::UpDown(QWidget *parent)
     connect(down_, &QToolButton::clicked, this, [this] { click(Button::Down); });
     setFocusPolicy(Qt::TabFocus);
     resize(16, 21);
+    layoutArrows();
 }
 
 void UpDown::setAssociate(QLineEdit *edit)
@@ -123,6 +124,13 @@ bool UpDown::eventFilter(QObject *watched, QEvent *event)
 void UpDown::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    layoutArrows();
+}
+
+void UpDown::layoutArrows()
+{
+    // Also called before the spinner is first shown, when no resize event has
+    // been delivered yet, so the arrows are in place from construction on.
     const int half = height() / 2;
     up_->setGeometry(0, 0, width(), half);
     down_->setGeometry(0, half, width(), height() - half);

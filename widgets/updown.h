@@ -64,6 +64,7 @@ private:
     void syncFromText();
     void writeText();
     void click(Button button);
+    void layoutArrows();
 
     QPointer<QLineEdit> edit_;
     QToolButton *up_;

@@ -1,0 +1,167 @@
+// Edits, spinners and check boxes committing into the parameter image.
+#include "window_fixture.h"
+
+#include "widgets/tcgauge.h"
+#include "widgets/updown.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTest>
+
+namespace {
+const QChar kNbsp(0x00A0);
+}
+
+class EditingTest : public WindowTest
+{
+protected:
+    // Types into an edit and leaves it, as the user does.
+    void typeAndLeave(const char *edit, const QString &typed)
+    {
+        control<QLineEdit>(edit)->setText(typed);
+        window->EditExit(control(edit));
+    }
+};
+
+TEST_F(EditingTest, TypedValuesAreTakenOnlyAsWholeNumbersInRange)
+{
+    const struct
+    {
+        const char *edit;
+        const char *typed;
+        const char *shown;
+        int byte;
+        int value;
+    } cases[] = {
+        {"Edit50", "12abc", "5", ParameterImage::kAdvance, 5},           // junk: previous value back
+        {"Edit50", "", "5", ParameterImage::kAdvance, 5},                // empty
+        {"Edit50", "61", "5", ParameterImage::kAdvance, 5},              // above the spinner's range
+        {"Edit51", "17", "17", ParameterImage::kAdvance + 1, 17},
+        {"EditRpmAdv2", "2550", "2,500", ParameterImage::kRpmAdv + 1, 25}, // whole hundreds
+        {"EditRpmAdv1", "199", "200", ParameterImage::kRpmAdv, 2},         // raised to point 1's floor
+        {"EditRpmAdv10", "20,100", "20,000", ParameterImage::kRpmAdv + 9, 200},
+        {"EditOmez2", "999", "999", ParameterImage::kLimiter, 9},          // 900 rpm
+        {"EditOmez2", "15,500", "15,500", ParameterImage::kLimiter, 155},
+        {"EditPalec13", "9", "9", ParameterImage::kTop14, 9},
+        {"EditPalec24", "1", "9", ParameterImage::kTop23, 9},              // tooth 1 is out of range
+        {"EditBaseAdv", "40", "40", ParameterImage::kBaseAdv, 40},
+    };
+    for (const auto &c : cases) {
+        typeAndLeave(c.edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(text(c.edit), c.shown) << c.edit << " typed \"" << c.typed << "\"";
+        EXPECT_EQ(window->parameterImage[c.byte], c.value) << c.edit << " typed \"" << c.typed << "\"";
+    }
+}
+
+TEST_F(EditingTest, ASpeedTypedBelowItsPredecessorIsPushedAboveIt)
+{
+    typeAndLeave("EditRpmAdv4", "2,000");
+    EXPECT_EQ(text("EditRpmAdv3"), "3,000");
+    EXPECT_EQ(text("EditRpmAdv4"), "3,100");
+    EXPECT_EQ(window->parameterImage.rpmAdv(3), 31);
+}
+
+TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
+{
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    window->ShowImage();
+    EXPECT_EQ(text("EditRpmAdv1"), QString("1") + kNbsp + "000");
+    EXPECT_EQ(text("EditOmez2"), QString("7") + kNbsp + "000");
+    EXPECT_EQ(text("Edit50"), "5"); // advances stay plain digits
+
+    typeAndLeave("EditOmez2", "15 500");
+    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 155);
+    EXPECT_EQ(text("EditOmez2"), QString("15") + kNbsp + "500");
+}
+
+TEST_F(EditingTest, BytesOutsideASpinnersRangeShowAtItsEndUntilCaptured)
+{
+    window->parameterImage.advance(0) = 70;
+    window->parameterImage[ParameterImage::kLimiter] = 0;
+    window->parameterImage[ParameterImage::kTop14] = 12;
+    window->ShowImage();
+    EXPECT_EQ(text("Edit50"), "60");
+    EXPECT_EQ(text("EditOmez2"), "999");
+    EXPECT_EQ(text("EditPalec13"), "9");
+    // The image keeps what came from the unit or a file until the next capture.
+    EXPECT_EQ(window->parameterImage.advance(0), 70);
+    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 0);
+    window->CaptureControls();
+    EXPECT_EQ(window->parameterImage.advance(0), 60);
+    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 9);
+    EXPECT_EQ(window->parameterImage[ParameterImage::kTop14], 9);
+}
+
+TEST_F(EditingTest, SpinnerClicksCommitAtOnce)
+{
+    auto *spin = control<UpDown>("UpDownRpmAdv3");
+    QTest::mouseClick(spin->childAt(8, 3), Qt::LeftButton);
+    EXPECT_EQ(window->parameterImage.rpmAdv(2), 31);
+    EXPECT_EQ(text("EditRpmAdv3"), "3,100");
+
+    // Stepping point 2 up into point 3 pushes point 3 on.
+    for (int i = 0; i < 11; ++i)
+        QTest::mouseClick(control<UpDown>("UpDownRpmAdv2")->childAt(8, 3), Qt::LeftButton);
+    EXPECT_EQ(text("EditRpmAdv2"), "3,100");
+    EXPECT_EQ(text("EditRpmAdv3"), "3,200");
+}
+
+TEST_F(EditingTest, CheckBoxesCommitOnAMouseReleaseButNotFromTheKeyboard)
+{
+    window->show();
+    auto *tacho = control<QCheckBox>("CheckBoxRpm2Krat");
+    tacho->setFocus();
+    QTest::keyClick(tacho, Qt::Key_Space);
+    EXPECT_FALSE(tacho->isChecked());
+    QApplication::processEvents();
+    EXPECT_EQ(window->parameterImage[ParameterImage::kRpm2], 1) << "a key toggle must not commit";
+
+    auto *blocking = control<QCheckBox>("CheckBoxBlokEnable");
+    QTest::mouseClick(blocking, Qt::LeftButton, {}, QPoint(5, blocking->height() / 2));
+    EXPECT_FALSE(blocking->isChecked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->parameterImage[ParameterImage::kBlokEnable] == 0; }, 1000));
+    // The same capture took the keyboard's change of the other box along.
+    EXPECT_EQ(window->parameterImage[ParameterImage::kRpm2], 0);
+}
+
+TEST_F(EditingTest, ProgrammingAfterChangeTurnsRedWhileTicked)
+{
+    auto *box = control<QCheckBox>("CheckBoxProgHned");
+    box->setChecked(true);
+    EXPECT_EQ(box->palette().color(QPalette::Window), QColor(255, 0, 0));
+    box->setChecked(false);
+    EXPECT_NE(box->palette().color(QPalette::Window), QColor(255, 0, 0));
+}
+
+TEST_F(EditingTest, LeavingAnEditForAnotherCommitsIt)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto *edit = control<QLineEdit>("Edit55");
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "42");
+    EXPECT_EQ(window->parameterImage.advance(5), 33);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_EQ(window->parameterImage.advance(5), 42);
+}
+
+TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
+{
+    window->parameterImage[7] = 0xAB;     // a reserved byte read from a unit
+    window->parameterImage[52] = 0xCD;    // a spare byte
+    typeAndLeave("Edit59", "0");
+    typeAndLeave("EditOmez2", "12,000");
+    control<QLabel>("LabelFile2")->setText("/tmp/x.ign");
+    control<QWidget>("LabelHlaseni")->show();
+
+    window->MenuNewClick();
+    EXPECT_EQ(text("Edit59"), "33");
+    EXPECT_EQ(text("EditOmez2"), "7,000");
+    EXPECT_EQ(window->parameterImage[7], 0xAB);
+    EXPECT_EQ(window->parameterImage[52], 0xCD);
+    EXPECT_EQ(text("LabelFile2"), "");
+    EXPECT_FALSE(control("LabelHlaseni")->isVisibleTo(window.get()));
+    EXPECT_FALSE(control("CGaugeProgram")->isVisibleTo(window.get()));
+}
