@@ -1,4 +1,5 @@
 #include "app/handlerguard.h"
+#include "app/shownprobe.h"
 #include "app/tformhlav.h"
 #include "widgets/tformabout.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
         }
         TFormAbout FormAbout(&FormHlav);
         FormHlav.setAboutWindow(&FormAbout);
+        ShownProbe::watch(&FormHlav);
         FormHlav.show();
         application.exec();
     } catch (const std::exception &error) {

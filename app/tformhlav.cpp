@@ -112,28 +112,51 @@ void TFormHlav::setUpControls()
     ui->StatusBar1->setFixedHeight(kStatusBarHeight);
     ui->StatusBar1->setSizeGripEnabled(false);
 
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setDefaultSuffix(QStringLiteral("ign"));
-    OpenDialog1->setNameFilters(
-        {QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
-    OpenDialog1->setOption(QFileDialog::ReadOnly, false);
-    OpenDialog1->setSizeGripEnabled(true);
-    OpenDialog1->selectFile(QStringLiteral(" "));
-
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setDefaultSuffix(QStringLiteral("ign"));
-    SaveDialog1->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
-    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
-    SaveDialog1->setSizeGripEnabled(true);
-    SaveDialog1->selectFile(QString());
 
     setOuterGeometry(QRect(0, 0, kDesignWidth, kDesignHeight));
+}
+
+QFileDialog *TFormHlav::OpenDialog1()
+{
+    if (!openDialog) {
+        openDialog = new QFileDialog(this);
+        openDialog->setObjectName(QStringLiteral("OpenDialog1"));
+        openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+        openDialog->setFileMode(QFileDialog::ExistingFile);
+        openDialog->setDefaultSuffix(QStringLiteral("ign"));
+        openDialog->setNameFilters(
+            {QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
+        openDialog->setSizeGripEnabled(true);
+        openDialog->selectFile(openDialogFile);
+    }
+    return openDialog;
+}
+
+QFileDialog *TFormHlav::SaveDialog1()
+{
+    if (!saveDialog) {
+        saveDialog = new QFileDialog(this);
+        saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
+        saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog->setFileMode(QFileDialog::AnyFile);
+        saveDialog->setDefaultSuffix(QStringLiteral("ign"));
+        saveDialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
+        // Asks before an existing file is overwritten.
+        saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+        saveDialog->setSizeGripEnabled(true);
+        saveDialog->selectFile(saveDialogFile);
+    }
+    return saveDialog;
+}
+
+void TFormHlav::setDialogFileNames(const QString &openFile, const QString &saveFile)
+{
+    openDialogFile = openFile;
+    saveDialogFile = saveFile;
+    if (openDialog)
+        openDialog->selectFile(openFile);
+    if (saveDialog)
+        saveDialog->selectFile(saveFile);
 }
 
 void TFormHlav::bindHandlers()

@@ -73,8 +73,11 @@ public:
     std::array<UpDown *, ParameterImage::kPoints> RpmSpinners{};
     std::array<UpDown *, ParameterImage::kPoints> AdvanceSpinners{};
 
-    QFileDialog *OpenDialog1 = nullptr;
-    QFileDialog *SaveDialog1 = nullptr;
+    // The two file dialogs are made on first use: building one costs a third
+    // of the window's start-up. The file names they propose are kept until then.
+    QFileDialog *OpenDialog1();
+    QFileDialog *SaveDialog1();
+    void setDialogFileNames(const QString &openFile, const QString &saveFile);
     QTimer *Timer1 = nullptr;
 
     // Sets a label's text; labels that size to their text follow it.
@@ -132,5 +135,9 @@ private:
 
     std::unique_ptr<Ui::TFormHlav> ui;
     TFormAbout *formAbout = nullptr;
+    QFileDialog *openDialog = nullptr;
+    QFileDialog *saveDialog = nullptr;
+    QString openDialogFile = QStringLiteral(" ");
+    QString saveDialogFile;
     bool hintHandlerInstalled = false;
 };
