@@ -3,6 +3,7 @@
 #include "app/handlerguard.h"
 #include "app/settingspaths.h"
 #include "i18n/language.h"
+#include "link/serialtransport.h"
 #include "ui_tformhlav.h"
 #include "widgets/pictures.h"
 #include "widgets/tcgauge.h"
@@ -50,6 +51,7 @@ TFormHlav::TFormHlav(QWidget *parent) : QMainWindow(parent), ui(std::make_unique
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(kTickMs);
     bindHandlers();
+    port = std::make_unique<SerialTransport>();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
 
@@ -233,7 +235,7 @@ void TFormHlav::FormCreate()
     centreOnScreen();
     loadSettings();
     applyCommandLine(QCoreApplication::arguments().mid(1));
-    silenceTicks = 18;
+    engine.silenceTicks = TransferEngine::kSilenceLimit;
     NormaliseImage();
     ShowImage();
     openPort();

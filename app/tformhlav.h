@@ -1,5 +1,8 @@
 #pragma once
 
+#include "i18n/messagetable.h"
+#include "link/transferengine.h"
+#include "link/transport.h"
 #include "params/parameterimage.h"
 #include "widgets/updown.h"
 
@@ -24,7 +27,7 @@ class TFormHlav;
 // the parameter image, the link to the unit and the texts of the current
 // language. Handlers are named after their control and event; the start-up and
 // close sequences run in a fixed order (FormCreate, FormClose).
-class TFormHlav : public QMainWindow
+class TFormHlav : public QMainWindow, public TransferHost
 {
     Q_OBJECT
 
@@ -49,6 +52,10 @@ public:
 
     void setAboutWindow(TFormAbout *about) { formAbout = about; }
 
+    // The serial port (tests put a scripted one here before FormCreate).
+    Transport &transport() { return *port; }
+    void setTransport(std::unique_ptr<Transport> transport);
+
     // Outer bounds as the settings keep them (frame and title included).
     QRect outerGeometry() const;
     void setOuterGeometry(const QRect &outer);
@@ -60,7 +67,13 @@ public:
     QString imageFilePath;
     QString lastParameterFile;
     bool testMode = false;
-    std::uint8_t silenceTicks = 0;
+    UnitIdentity unitIdentity;
+    MessageTable messages;
+    // The read / verify / program state machine; its counters are the window's
+    // transfer state (transferMode, commandCode, statusTicks, silenceTicks ...).
+    TransferEngine engine{*this, parameterImage, unitIdentity, messages};
+    // The last engine speed the unit reported.
+    std::uint16_t liveRpm = 0;
 
     // The unit's firmware version, build date and build time as last identified.
     QString versionText;
@@ -112,6 +125,27 @@ public slots:
     void Timer1Timer();
     void ApplicationHint(const QString &hint);
 
+    // TransferHost: the engine's requests, carried out on the controls.
+    std::optional<Frame> pollReceive() override;
+    void sendFrame(const Frame &frame) override;
+    void normaliseImage() override { NormaliseImage(); }
+    void showImage() override { ShowImage(); }
+    void setStatusCaption(const QString &caption) override;
+    void setStatusRed(bool red) override;
+    void setStatusVisible(bool visible) override;
+    int gaugeMax() const override;
+    void setGaugeMax(int max) override;
+    int gaugeProgress() const override;
+    void setGaugeProgress(int progress) override;
+    void setGaugeVisible(bool visible) override;
+    void clearFileLabel() override;
+    void setConnectionVisible(bool visible) override;
+    void hideVersionLabel() override;
+    void showVersionMismatch(const QString &text) override;
+    void identityReceived(const IdentityTexts &texts) override;
+    void liveDataReceived(const LiveData &live) override;
+    void highlightCurveRow() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -131,9 +165,11 @@ private:
     void openPort();
     void closePort();
     void applyLanguage();
+    void selectLanguage(std::uint8_t index);
     void readTestModeMarker();
 
     std::unique_ptr<Ui::TFormHlav> ui;
+    std::unique_ptr<Transport> port;
     TFormAbout *formAbout = nullptr;
     QFileDialog *openDialog = nullptr;
     QFileDialog *saveDialog = nullptr;

@@ -40,7 +40,7 @@ TEST_F(WindowTest, StartShowsTheDefaultSet)
     EXPECT_EQ(text("LabelVerze2"), "");
     EXPECT_EQ(text("LabelVerze3"), "");
     EXPECT_EQ(window->portNumber, 1);
-    EXPECT_EQ(window->silenceTicks, 18);
+    EXPECT_EQ(window->engine.silenceTicks, 18);
 }
 
 TEST_F(WindowTest, StatusAndTestWidgetsStartHidden)
@@ -245,14 +245,14 @@ TEST_F(WindowTest, TheKeyboardFocusMovesGroupByGroup)
 
 TEST_F(WindowTest, FileDialogsAreConfigured)
 {
-    EXPECT_EQ(window->OpenDialog1->nameFilters(),
+    EXPECT_EQ(window->OpenDialog1()->nameFilters(),
               QStringList({"Ignition Parametrs(*.ign)", "All Files (*.*)"}));
-    EXPECT_EQ(window->OpenDialog1->defaultSuffix(), "ign");
-    EXPECT_EQ(window->OpenDialog1->acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(window->SaveDialog1->nameFilters(), QStringList({"Ignition Parametrs(*.ign)"}));
-    EXPECT_EQ(window->SaveDialog1->defaultSuffix(), "ign");
-    EXPECT_EQ(window->SaveDialog1->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(window->SaveDialog1->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(window->OpenDialog1()->defaultSuffix(), "ign");
+    EXPECT_EQ(window->OpenDialog1()->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(window->SaveDialog1()->nameFilters(), QStringList({"Ignition Parametrs(*.ign)"}));
+    EXPECT_EQ(window->SaveDialog1()->defaultSuffix(), "ign");
+    EXPECT_EQ(window->SaveDialog1()->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(window->SaveDialog1()->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 TEST_F(WindowTest, TheTimerTicksEvery55MsFromCreation)

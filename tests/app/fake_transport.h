@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/frame.h"
+#include "link/transport.h"
+
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// A serial port in memory: records what the window opens, closes and sends,
+// and hands back whatever the test (or a scripted unit) puts on the line.
+class FakeTransport : public Transport
+{
+public:
+    bool open(const QString &device, QString *reason) override
+    {
+        close();
+        events << QStringLiteral("open ") + device;
+        if (refuseOpen) {
+            if (reason)
+                *reason = QStringLiteral("No such file or directory");
+            return false;
+        }
+        opened = true;
+        return true;
+    }
+    void close() override
+    {
+        if (opened)
+            events << QStringLiteral("close");
+        opened = false;
+    }
+    bool isOpen() const override { return opened; }
+    qint64 bytesWaiting() override { return opened ? incoming.size() : 0; }
+    QByteArray read(qint64 maxBytes) override
+    {
+        const QByteArray taken = incoming.left(maxBytes);
+        incoming.remove(0, taken.size());
+        return taken;
+    }
+    void send(const QByteArray &bytes) override
+    {
+        if (!opened)
+            return;
+        Frame frame{};
+        if (frameFromBytes(bytes, &frame)) {
+            sent.push_back(frame);
+            if (unit)
+                incoming += unit(frame);
+        }
+    }
+
+    // Puts a frame on the line for the next poll.
+    void queue(const Frame &frame) { incoming += frameToBytes(frame); }
+
+    bool refuseOpen = false;
+    bool opened = false;
+    QStringList events;
+    QByteArray incoming;
+    std::vector<Frame> sent;
+    // A scripted unit: the bytes it answers a frame with (empty: silence).
+    std::function<QByteArray(const Frame &)> unit;
+};

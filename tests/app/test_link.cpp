@@ -1,0 +1,317 @@
+// The window's serial port, tick and read-outs, over a port in memory.
+#include "fake_transport.h"
+
+#include "app/settingspaths.h"
+#include "app/tformhlav.h"
+#include "i18n/language.h"
+#include "link/liveframe.h"
+#include "link/unitidentity.h"
+#include "widgets/tcgauge.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// Answers like a unit holding `block`, identifying itself with `version`.
+struct ScriptedUnit
+{
+    std::array<std::uint8_t, 50> block{};
+    int version = 16;
+    LiveData live;
+
+    QByteArray answer(const Frame &f)
+    {
+        Frame reply{};
+        reply[0] = static_cast<std::uint8_t>(f[0] ^ 0x80);
+        switch (f[0]) {
+        case 0x30:
+            return frameToBytes(encodeLiveData(live));
+        case 0x00:
+        case 0x40: {
+            IdentityFields id;
+            id.name = QStringLiteral("TCI");
+            id.number = 7;
+            id.day = 3;
+            id.month = 3;
+            id.year = 2004;
+            id.hour = 9;
+            id.minute = 5;
+            id.version = version;
+            const UnitIdentity identity = encodeIdentity(id);
+            std::copy(identity.bytes.begin(), identity.bytes.end(), reply.begin() + 1);
+            break;
+        }
+        case 0x01:
+            std::copy(f.begin() + 1, f.begin() + 51, block.begin());
+            [[fallthrough]];
+        case 0x41:
+            std::copy(block.begin(), block.end(), reply.begin() + 1);
+            break;
+        default:
+            return {};
+        }
+        sealFrame(reply);
+        return frameToBytes(reply);
+    }
+};
+
+class LinkWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        language::setIndex(language::kEnglish);
+        window = std::make_unique<TFormHlav>();
+        auto owned = std::make_unique<FakeTransport>();
+        port = owned.get();
+        window->setTransport(std::move(owned));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        QFile::remove(settingspaths::settingsFile());
+    }
+
+    void start()
+    {
+        window->FormCreate();
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            window->Timer1Timer();
+    }
+    template <typename T = QWidget>
+    T *control(const char *name)
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString label(const char *name) { return control<QLabel>(name)->text(); }
+    QColor background(const char *name) { return control(name)->palette().color(QPalette::Window); }
+
+    std::unique_ptr<TFormHlav> window;
+    FakeTransport *port = nullptr;
+};
+
+void writeSettings(const QString &text)
+{
+    QDir().mkpath(settingspaths::settingsFolder());
+    QFile file(settingspaths::settingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+}
+
+// Closes every "Com opening error" box as it appears and counts them.
+struct BoxWatcher
+{
+    int seen = 0;
+    QString informative;
+    QTimer timer;
+    BoxWatcher()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                if (box->text() == QLatin1String("Com opening error")) {
+                    ++seen;
+                    informative = box->informativeText();
+                }
+                box->done(0);
+            }
+        });
+        timer.start(10);
+    }
+};
+
+} // namespace
+
+TEST_F(LinkWindowTest, StartOpensCom1AtItsMappedDevice)
+{
+    writeSettings("[PORTS]\nCOM1=/dev/pts/99\nCOM3=/dev/ttyUSB0\n");
+    start();
+    EXPECT_EQ(port->events, QStringList({"open /dev/pts/99"}));
+}
+
+TEST_F(LinkWindowTest, AnUnmappedPortIsTheOnBoardDevice)
+{
+    start();
+    EXPECT_EQ(port->events, QStringList({"open /dev/ttyS0"}));
+}
+
+TEST_F(LinkWindowTest, ComMenuClosesTheOldPortFirstAndMovesTheSingleCheckMark)
+{
+    writeSettings("[PORTS]\nCOM3=/dev/ttyUSB0\n");
+    start();
+    port->events.clear();
+    window->findChild<QAction *>("MenuCom3")->trigger();
+    EXPECT_EQ(port->events, QStringList({"close", "open /dev/ttyUSB0"}));
+    EXPECT_EQ(window->portNumber, 3);
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_EQ(window->findChild<QAction *>(QStringLiteral("MenuCom%1").arg(n))->isChecked(), n == 3) << n;
+
+    // The item already checked re-opens its port too.
+    port->events.clear();
+    window->findChild<QAction *>("MenuCom3")->trigger();
+    EXPECT_EQ(port->events, QStringList({"close", "open /dev/ttyUSB0"}));
+    EXPECT_TRUE(window->findChild<QAction *>("MenuCom3")->isChecked());
+}
+
+TEST_F(LinkWindowTest, AMissingDeviceSaysComOpeningErrorOncePerAttemptAndTheToolRunsOn)
+{
+    port->refuseOpen = true;
+    BoxWatcher boxes;
+    start();
+    EXPECT_EQ(boxes.seen, 1);
+    EXPECT_TRUE(boxes.informative.contains("No such file or directory")) << boxes.informative.toStdString();
+    ticks(30); // polls find nothing, requests go nowhere
+    EXPECT_TRUE(port->sent.empty());
+    EXPECT_TRUE(control("LabelSpojeni")->isVisibleTo(window.get()));
+    window->findChild<QAction *>("MenuCom1")->trigger();
+    EXPECT_EQ(boxes.seen, 2);
+    EXPECT_TRUE(window->findChild<QAction *>("MenuCom1")->isChecked());
+}
+
+TEST_F(LinkWindowTest, IdleTicksAskForLiveDataAndShowIt)
+{
+    ScriptedUnit unit;
+    unit.live.rpm = 3500;
+    unit.live.voltageRaw = 1000; // 7.5 V: yellow
+    unit.live.advance = 27;
+    unit.live.blocking = 1;
+    unit.live.neutral = 0;
+    unit.live.sideStand = 1;
+    unit.live.programmingCount = 12;
+    unit.live.test = {1, 2, 3, 4, 5, 6, 7, 65535};
+    unit.live.dataError = 1;
+    unit.live.protocolVersion = 15;
+    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    start();
+    window->show();
+    ticks(6);
+    ASSERT_EQ(port->sent.size(), 1u);
+    EXPECT_EQ(port->sent[0][0], 0x30);
+    ticks(1); // the answer is polled on the next tick
+    EXPECT_EQ(label("LabelRpm"), "RPM = 3500 ");
+    EXPECT_EQ(window->liveRpm, 3500);
+    EXPECT_EQ(control<TCGauge>("CGaugeRpm")->progress(), 50); // 3500 of the 7000 limiter
+    EXPECT_EQ(label("LabelNapeti"), "U =  7.5 [V]");
+    EXPECT_EQ(background("LabelNapeti"), QColor(255, 255, 0));
+    EXPECT_EQ(label("LabelAdvance"), "ADVANCE = 27 [°]");
+    EXPECT_EQ(label("LabelBlocking"), "Blocking = ON");
+    EXPECT_EQ(background("LabelBlocking"), QColor(255, 0, 0));
+    EXPECT_EQ(label("LabelNeutral"), "Neutral sw. = ON");
+    EXPECT_EQ(background("LabelNeutral"), QColor(0, 255, 255));
+    EXPECT_EQ(label("LabelSideStand"), "Side stand sw. = OFF");
+    EXPECT_EQ(label("LabelPocetProgramovani"), "Number of Programing= 12 ");
+    EXPECT_EQ(label("LabelTest8"), "Test8 = 65535 ");
+    EXPECT_FALSE(control("LabelTest8")->isVisible()); // test mode only
+    EXPECT_TRUE(control("LabelEeDataErr")->isVisible());
+    EXPECT_EQ(label("LabelVersion"), "Unmatched version of PC and Ignition programs!  PC-16, IGN-15");
+    EXPECT_TRUE(control("LabelVersion")->isVisible());
+    EXPECT_FALSE(control("LabelSpojeni")->isVisible());
+
+    // Blocking not enabled: the three labels hide but still follow the unit.
+    control<QCheckBox>("CheckBoxBlokEnable")->setChecked(false);
+    unit.live.blocking = 0;
+    ticks(6);
+    EXPECT_FALSE(control("LabelBlocking")->isVisible());
+    EXPECT_EQ(label("LabelBlocking"), "Blocking = OFF");
+}
+
+TEST_F(LinkWindowTest, ALimiterOfZeroLeavesTheSpeedGaugeAtZero)
+{
+    ScriptedUnit unit;
+    unit.live.rpm = 5000;
+    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    start();
+    window->parameterImage[ParameterImage::kLimiter] = 0; // as a file or a unit may leave it
+    ticks(7);
+    EXPECT_EQ(label("LabelRpm"), "RPM = 5000 ");
+    EXPECT_EQ(control<TCGauge>("CGaugeRpm")->progress(), 0);
+    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 0);
+}
+
+TEST_F(LinkWindowTest, ProgramFromTheWindowReportsEachStage)
+{
+    ScriptedUnit unit;
+    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    start();
+    window->show();
+    control<QLineEdit>("Edit53")->setText("41"); // typed, not yet committed
+
+    window->MenuProgramClick();
+    EXPECT_EQ(label("LabelHlaseni"), "Program device:");
+    EXPECT_TRUE(control("LabelHlaseni")->isVisible());
+    EXPECT_TRUE(control("CGaugeProgram")->isVisible());
+    ASSERT_FALSE(port->sent.empty());
+    EXPECT_EQ(port->sent.back()[0], 0x00);
+    ticks(1);
+    EXPECT_EQ(port->sent.back()[0], 0x01);
+    EXPECT_EQ(port->sent.back()[1 + ParameterImage::kAdvance + 3], 41); // the typed value went out
+    EXPECT_EQ(label("LabelVerze1"), "TCI07");
+    EXPECT_EQ(label("LabelVerze2"), " 3. 3.2004");
+    EXPECT_EQ(label("LabelVerze3"), "09:05");
+    ticks(1);
+    EXPECT_EQ(port->sent.back()[0], 0x41);
+    EXPECT_EQ(label("LabelHlaseni"), "Verify:");
+    // The verify's answer ends the operation inside the tick's poll; the same
+    // tick's idle step then reports the programming as done.
+    ticks(1);
+    EXPECT_EQ(label("LabelHlaseni"), "Programing: OK");
+    EXPECT_EQ(control<TCGauge>("CGaugeProgram")->PercentDone(), 100);
+    EXPECT_EQ(window->engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(unit.block[ParameterImage::kAdvance + 3], 41);
+}
+
+TEST_F(LinkWindowTest, AVersionMismatchShowsItsBoxAndWritesNothing)
+{
+    ScriptedUnit unit;
+    unit.version = 15;
+    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    start();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {}); // keep the event loop warm
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->done(0);
+        }
+    });
+    closer.start(10);
+    window->MenuProgramClick();
+    ticks(1);
+    EXPECT_EQ(shown, "Unmatched version of PC and Ignition programs!  PC-16, IGN-15");
+    ticks(25);
+    for (const Frame &f : port->sent)
+        EXPECT_NE(f[0], 0x01) << "a block was written to a unit of another version";
+    EXPECT_EQ(window->engine.transferMode, TransferMode::Idle);
+}
+
+TEST_F(LinkWindowTest, StartFillsTheMessagesOfTheLanguageAndTheMenuSwitchesThem)
+{
+    start();
+    EXPECT_EQ(window->messages.text(Msg::MsgProgramError), "Program error!");
+    EXPECT_TRUE(window->findChild<QAction *>("MenuEnglish")->isChecked());
+    window->findChild<QAction *>("MenuCzech")->trigger();
+    EXPECT_EQ(language::index(), language::kCzech);
+    EXPECT_EQ(window->messages.text(Msg::MsgVerifyError), QString::fromUtf8("Chyba verifikace!"));
+    EXPECT_TRUE(window->findChild<QAction *>("MenuCzech")->isChecked());
+    EXPECT_FALSE(window->findChild<QAction *>("MenuEnglish")->isChecked());
+    window->MenuProgramClick();
+    EXPECT_EQ(label("LabelHlaseni"), QString::fromUtf8("Programování:"));
+    window->findChild<QAction *>("MenuGerman")->trigger();
+    EXPECT_EQ(window->messages.text(Msg::MsgSaving), "Speichern:");
+    EXPECT_FALSE(window->findChild<QAction *>("MenuCzech")->isChecked());
+    language::setIndex(language::kEnglish);
+}

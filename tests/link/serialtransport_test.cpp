@@ -1,0 +1,171 @@
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "link/frame.h"
+#include "link/serialtransport.h"
+#include "ptypair.h"
+
+namespace {
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+#define REQUIRE_PTY(pty)                                                                   \
+    do {                                                                                   \
+        if (!(pty).ok())                                                                   \
+            GTEST_SKIP() << "no pseudo-terminal available";                               \
+    } while (0)
+} // namespace
+
+TEST(SerialTransport, OpeningAPathWithNoDeviceFailsWithTheSystemsReason)
+{
+    SerialTransport transport;
+    QString reason;
+    EXPECT_FALSE(transport.open(QStringLiteral("/dev/torvo-no-such-port"), &reason));
+    EXPECT_FALSE(transport.isOpen());
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_TRUE(reason.contains(QStringLiteral("No such file"), Qt::CaseInsensitive))
+        << "reason: " << reason.toStdString();
+}
+
+TEST(SerialTransport, OpeningAFileThatIsNoTerminalFails)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("plain.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a port");
+    file.close();
+
+    SerialTransport transport;
+    QString reason;
+    EXPECT_FALSE(transport.open(path, &reason));
+    EXPECT_FALSE(transport.isOpen());
+    EXPECT_FALSE(reason.isEmpty());
+}
+
+TEST(SerialTransport, AClosedTransportReadsNothingAndSendsNowhere)
+{
+    SerialTransport transport;
+    EXPECT_EQ(transport.bytesWaiting(), 0);
+    EXPECT_TRUE(transport.read(52).isEmpty());
+    transport.send(frameToBytes(liveDataRequest())); // must neither crash nor block
+    transport.close();
+    EXPECT_FALSE(transport.isOpen());
+}
+
+TEST(SerialTransport, SendDeliversTheWholeFrameToTheOtherEnd)
+{
+    PtyPair pty;
+    REQUIRE_PTY(pty);
+    SerialTransport transport;
+    QString reason;
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+
+    QByteArray frame(kFrameSize, '\0');
+    for (int i = 0; i < kFrameSize; ++i)
+        frame[i] = static_cast<char>(0xA0 + i); // includes 0x0D, 0x11, 0x13: raw mode must keep them
+    frame[5] = 0x0D;
+    frame[6] = 0x11;
+    frame[7] = 0x13;
+    frame[8] = 0x0A;
+    transport.send(frame);
+    // send() returns once the bytes have left, so they are there without any event loop.
+    EXPECT_EQ(pty.readMaster(kFrameSize, 2000).toHex().toStdString(), frame.toHex().toStdString());
+    EXPECT_TRUE(pty.readMaster(1, 50).isEmpty()) << "nothing beyond the frame";
+}
+
+TEST(SerialTransport, ReceivesBytesThroughTheEventLoop)
+{
+    PtyPair pty;
+    REQUIRE_PTY(pty);
+    SerialTransport transport;
+    QString reason;
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+
+    ASSERT_TRUE(pty.writeMaster(QByteArray("\x00\x0D\x0A\x11\x13\xFF", 6)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return transport.bytesWaiting() == 6; }, 2000))
+        << "waiting: " << transport.bytesWaiting();
+    EXPECT_EQ(transport.read(100).toHex().toStdString(), "000d0a1113ff");
+    EXPECT_EQ(transport.bytesWaiting(), 0);
+}
+
+TEST(SerialTransport, ReopeningStartsWithAnEmptyQueue)
+{
+    PtyPair pty;
+    REQUIRE_PTY(pty);
+    SerialTransport transport;
+    QString reason;
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+    ASSERT_TRUE(pty.writeMaster(QByteArray(10, 'x')));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return transport.bytesWaiting() == 10; }, 2000));
+
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+    EXPECT_TRUE(transport.isOpen());
+    EXPECT_EQ(transport.bytesWaiting(), 0);
+    ASSERT_TRUE(pty.writeMaster(QByteArray(3, 'y')));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return transport.bytesWaiting() == 3; }, 2000));
+    EXPECT_EQ(transport.read(3), QByteArray("yyy"));
+}
+
+TEST(SerialTransport, HangUpClosesThePortAtOnceWithoutSpinning)
+{
+    PtyPair pty;
+    REQUIRE_PTY(pty);
+    SerialTransport transport;
+    QSignalSpy lost(&transport, &SerialTransport::portLost);
+    QString reason;
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+
+    pty.closeMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !transport.isOpen(); }, 2000))
+        << "the transport stayed open after the other end went away";
+    ASSERT_EQ(lost.count(), 1);
+    EXPECT_FALSE(lost.first().first().toString().isEmpty()) << "the loss needs a reason";
+
+    // Now the closed port must leave the event loop idle. A spinning loop
+    // burns a whole core, i.e. about the window's length in CPU time; allow a
+    // third of it for a loaded machine and slow timers.
+    constexpr int kWindowMs = 300;
+    const double cpuBefore = processCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(kWindowMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double cpuUsed = processCpuSeconds() - cpuBefore;
+    const double wallUsed = static_cast<double>(wall.elapsed()) / 1000.0;
+    EXPECT_LT(cpuUsed, wallUsed / 3.0) << "CPU " << cpuUsed << " s over " << wallUsed << " s";
+    EXPECT_EQ(lost.count(), 1) << "the loss must be reported once";
+    EXPECT_EQ(transport.bytesWaiting(), 0);
+    transport.send(frameToBytes(liveDataRequest()));
+    EXPECT_FALSE(transport.isOpen());
+}
+
+TEST(SerialTransport, HangUpWhileSendingAlsoClosesThePort)
+{
+    PtyPair pty;
+    REQUIRE_PTY(pty);
+    SerialTransport transport;
+    QString reason;
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+    pty.closeMaster();
+    QElapsedTimer clock;
+    clock.start();
+    transport.send(frameToBytes(liveDataRequest()));
+    EXPECT_LT(clock.elapsed(), 1000) << "a send on a dead port must not block for long";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !transport.isOpen(); }, 2000));
+}
