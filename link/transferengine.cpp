@@ -52,6 +52,10 @@ void TransferEngine::startProgram()
 
 void TransferEngine::startVerify()
 {
+    // A verify reports its own result: the programming report of an earlier
+    // Program would otherwise replace "Verify: OK" for the rest of its 200
+    // ticks (a read forgets it on every tick for the same reason).
+    programDone = false;
     transferMode = TransferMode::Verifying;
     commandCode = kCmdReadBlock1;
     attemptCount = 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tformhlav.h"
+#include "fake_transport.h"
 #include "i18n/language.h"
 
 #include <QAction>
@@ -18,6 +19,9 @@ protected:
     {
         language::setIndex(language::kEnglish);
         window = std::make_unique<TFormHlav>();
+        // Never the machine's own serial ports: a test must not depend on them
+        // or hold one another needs.
+        window->setTransport(std::make_unique<FakeTransport>());
         window->FormCreate();
     }
     void TearDown() override

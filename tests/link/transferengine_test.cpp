@@ -72,7 +72,6 @@ struct CaptionChange
 {
     int tick;
     QString text;
-    bool red;
 };
 
 // The window as the engine sees it. The gauge keeps its progress within
@@ -135,11 +134,7 @@ public:
         caption = text;
         record();
     }
-    void setStatusRed(bool isRed) override
-    {
-        red = isRed;
-        record();
-    }
+    void setStatusRed(bool isRed) override { red = isRed; }
     void setStatusVisible(bool visible) override { statusVisible = visible; }
     int gaugeMax() const override { return max; }
     void setGaugeMax(int value) override
@@ -175,22 +170,20 @@ public:
         }
         return ticks;
     }
-    std::vector<QString> captionTexts() const
+    std::vector<std::string> captionTexts() const
     {
-        std::vector<QString> texts;
-        for (const CaptionChange &c : captions) {
-            if (texts.empty() || texts.back() != c.text)
-                texts.push_back(c.text);
-        }
+        std::vector<std::string> texts;
+        for (const CaptionChange &c : captions)
+            texts.push_back(c.text.toStdString());
         return texts;
     }
 
 private:
     void record()
     {
-        if (!captions.empty() && captions.back().text == caption && captions.back().red == red)
+        if (!captions.empty() && captions.back().text == caption)
             return;
-        captions.push_back({tickNumber, caption, red});
+        captions.push_back({tickNumber, caption});
     }
 };
 
@@ -225,13 +218,6 @@ std::string ticksText(const std::vector<int> &ticks)
     return text;
 }
 
-std::string captionsText(const std::vector<QString> &texts)
-{
-    std::string text;
-    for (const QString &t : texts)
-        text += "\"" + t.toStdString() + "\" ";
-    return text;
-}
 
 class TransferEngineTest : public ::testing::Test
 {
@@ -279,7 +265,7 @@ using Ticks = std::vector<int>;
 TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndVanishes)
 {
     engine.startProgram();
-    EXPECT_EQ(host.caption, QStringLiteral("Program device:"));
+    EXPECT_EQ(host.caption.toStdString(), "Program device:");
     EXPECT_TRUE(host.statusVisible);
     EXPECT_TRUE(host.gaugeVisible);
     EXPECT_EQ(host.progress, 0);
@@ -293,7 +279,7 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     EXPECT_EQ(identity.bytes[0], 'T');
     EXPECT_EQ(identity.version(), 16);
     ASSERT_EQ(host.identities.size(), 1u);
-    EXPECT_EQ(host.identities[0].versionText, QStringLiteral("TCI42"));
+    EXPECT_EQ(host.identities[0].versionText.toStdString(), "TCI42");
     EXPECT_EQ(host.progress, 1) << "the gauge moves one step with the identity";
     EXPECT_EQ(host.normalisations, 1);
     EXPECT_EQ(host.sendTicks(0x01), Ticks{1});
@@ -301,7 +287,7 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     runTicks(1); // 0x81 echo -> 0x41 with the image
     EXPECT_TRUE(engine.programDone);
     EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
-    EXPECT_EQ(host.caption, QStringLiteral("Verify:"));
+    EXPECT_EQ(host.caption.toStdString(), "Verify:");
     EXPECT_EQ(host.progress, 0);
     ASSERT_EQ(host.sendTicks(0x41), Ticks{2});
     EXPECT_EQ(host.unit.stored, imageBlock()) << "the unit was programmed with image bytes 0..49";
@@ -311,28 +297,30 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     runTicks(1); // 0xC1 equal -> success, and the same tick's idle step reports programming
     EXPECT_EQ(engine.transferMode, TransferMode::Idle);
     EXPECT_EQ(host.captionTexts(),
-              (std::vector<QString>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}))
-        << captionsText(host.captionTexts());
+              (std::vector<std::string>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}));
+    ASSERT_EQ(host.captions.size(), 4u);
+    EXPECT_EQ(host.captions[2].tick, 3);
+    EXPECT_EQ(host.captions[3].tick, 3) << "the idle step runs in the tick whose poll ended the verify";
     EXPECT_EQ(host.max, 1);
     EXPECT_EQ(host.progress, 1) << "full gauge";
     EXPECT_FALSE(host.red);
 
     // The unit stores for a while: its live data reports the countdown.
     host.unit.live.savingCountdown = 55;
-    runTicks(5); // the live request goes out on tick 7 (six idle ticks after the last send on tick 2)
+    runTicks(4); // the live request goes out on tick 7 (six ticks after the last send on tick 2)
     EXPECT_EQ(host.sendTicks(0x30), Ticks{7});
     runTicks(1);
     EXPECT_EQ(engine.savingCountdown, 55);
-    EXPECT_EQ(host.caption, QStringLiteral("Saving:"));
+    EXPECT_EQ(host.caption.toStdString(), "Saving:");
     EXPECT_EQ(host.max, 100);
     EXPECT_EQ(host.progress, 50);
 
     host.unit.live.savingCountdown = 0;
     runTicks(6); // request on tick 13, reply polled on tick 14
-    EXPECT_EQ(host.caption, QStringLiteral("Programing: OK"));
+    EXPECT_EQ(host.caption.toStdString(), "Programing: OK");
     EXPECT_EQ(host.max, 1);
     EXPECT_EQ(host.progress, 1);
-    EXPECT_EQ(host.captionTexts().back(), QStringLiteral("Programing: OK"));
+    EXPECT_EQ(host.captionTexts().back(), "Programing: OK");
 
     // "Saving:" last reset the display time on tick 13: 200 ticks later all is gone.
     runTicks(198);
@@ -351,7 +339,7 @@ TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
     const auto unitBlock = host.unit.stored;
     engine.startRead();
     EXPECT_EQ(host.fileLabelClears, 1);
-    EXPECT_EQ(host.caption, QStringLiteral("Read device:"));
+    EXPECT_EQ(host.caption.toStdString(), "Read device:");
     runTicks(3);
 
     // Read block 0 and block 1 carry no payload; the verify carries the block just read.
@@ -370,8 +358,7 @@ TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
     EXPECT_EQ(imageBlock(), unitBlock);
     EXPECT_EQ(image[50], 0xA5) << "spare bytes are not part of the block";
     EXPECT_EQ(engine.transferMode, TransferMode::Idle);
-    EXPECT_EQ(host.captionTexts(), (std::vector<QString>{"Read device:", "Verify:", "Verify: OK"}))
-        << captionsText(host.captionTexts());
+    EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Read device:", "Verify:", "Verify: OK"}));
     EXPECT_FALSE(host.red);
     EXPECT_FALSE(engine.programDone);
     EXPECT_EQ(host.progress, host.max);
@@ -381,11 +368,14 @@ TEST_F(TransferEngineTest, VerifyOfEqualBlockSucceedsInOneExchange)
 {
     host.unit.stored = imageBlock();
     engine.startVerify();
-    EXPECT_EQ(host.caption, QStringLiteral("Verify device:"));
+    EXPECT_EQ(host.caption.toStdString(), "Verify device:");
     EXPECT_EQ(host.fileLabelClears, 0);
+    ASSERT_EQ(engine.silenceTicks, 18);
     runTicks(1);
     EXPECT_EQ(engine.transferMode, TransferMode::Idle);
-    EXPECT_EQ(host.captionTexts(), (std::vector<QString>{"Verify device:", "Verify: OK"}));
+    EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Verify device:", "Verify: OK"}));
+    EXPECT_EQ(engine.silenceTicks, 1) << "an accepted reply counts as a sign of life";
+    EXPECT_FALSE(host.connectionVisible);
     EXPECT_EQ(host.sendTicks(0x41), Ticks{0});
 }
 
@@ -460,9 +450,10 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
         const char *error;
     };
     const Case cases[] = {
-        {"no echo of block 1", false, -1, -1, false, 0x01, {1, 5, 9, 13, 17}, 21, "Program error!"},
-        {"echo differs in byte 7", true, 7, -1, false, 0x01, {1, 5, 9, 13, 17}, 21, "Program error!"},
-        {"echo differs in byte 49", true, 49, -1, false, 0x01, {1, 5, 9, 13, 17}, 21, "Program error!"},
+        // Block 1 goes out inside tick 1's poll, and that tick already counts its first wait.
+        {"no echo of block 1", false, -1, -1, false, 0x01, {1, 4, 8, 12, 16}, 20, "Program error!"},
+        {"echo differs in byte 7", true, 7, -1, false, 0x01, {1, 4, 8, 12, 16}, 20, "Program error!"},
+        {"echo differs in byte 49", true, 49, -1, false, 0x01, {1, 4, 8, 12, 16}, 20, "Program error!"},
         {"stored block differs in byte 0", true, -1, 0, true, 0x41, {0, 4, 8, 12, 16}, 20, "Verify error!"},
         {"stored block differs in byte 30", true, -1, 30, true, 0x41, {0, 4, 8, 12, 16}, 20, "Verify error!"},
     };
@@ -492,8 +483,9 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
         EXPECT_EQ(h.caption.toStdString(), c.error);
         EXPECT_TRUE(h.red);
         EXPECT_FALSE(e.programDone);
-        if (!c.verify)
+        if (!c.verify) {
             EXPECT_TRUE(h.sendTicks(0x41).empty()) << "no verify after a wrong echo";
+        }
         // The report stays: no later idle tick replaces it.
         for (int i = 0; i < 20; ++i) {
             ++h.tickNumber;
@@ -514,12 +506,12 @@ TEST_F(TransferEngineTest, ReadOfCurveBreakingNormalisationEndsInVerifyError)
     EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
     EXPECT_EQ(image.rpmAdv(3), 40);
     EXPECT_EQ(image.rpmAdv(4), 41) << "the image holds the normalised curve";
-    runTicks(19);
-    EXPECT_EQ(host.sendTicks(0x41), (Ticks{1, 2, 6, 10, 14, 18}));
+    runTicks(18);
+    EXPECT_EQ(host.sendTicks(0x41), (Ticks{1, 2, 5, 9, 13, 17})) << ticksText(host.sendTicks(0x41));
     EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
     runTicks(1);
     EXPECT_EQ(engine.transferMode, TransferMode::Idle);
-    EXPECT_EQ(host.caption, QStringLiteral("Verify error!")) << "a read that got its block fails as a verify";
+    EXPECT_EQ(host.caption.toStdString(), "Verify error!") << "a read that got its block fails as a verify";
     EXPECT_TRUE(host.red);
     auto expected = unitBlock;
     expected[14] = 41;
@@ -579,15 +571,40 @@ TEST_F(TransferEngineTest, ProgramFailingAfterEarlierSuccessForgetsTheSuccess)
 {
     engine.startProgram();
     runTicks(3);
-    ASSERT_EQ(host.caption, QStringLiteral("Programing: OK"));
+    ASSERT_EQ(host.caption.toStdString(), "Programing: OK");
     host.unit.connected = false;
     engine.startProgram();
     runTicks(20);
-    EXPECT_EQ(host.caption, QStringLiteral("Program error!"));
+    EXPECT_EQ(host.caption.toStdString(), "Program error!");
     EXPECT_FALSE(engine.programDone);
     runTicks(10);
-    EXPECT_EQ(host.caption, QStringLiteral("Program error!"));
+    EXPECT_EQ(host.caption.toStdString(), "Program error!");
     EXPECT_TRUE(host.red);
+}
+
+TEST_F(TransferEngineTest, ReadRightAfterProgramReportsOnlyItsVerify)
+{
+    engine.startProgram();
+    runTicks(3);
+    ASSERT_TRUE(engine.programDone);
+    engine.startRead();
+    runTicks(3);
+    EXPECT_FALSE(engine.programDone) << "a read forgets the programming";
+    runTicks(5);
+    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
+}
+
+TEST_F(TransferEngineTest, VerifyRightAfterProgramReportsItsOwnResult)
+{
+    engine.startProgram();
+    runTicks(3);
+    ASSERT_EQ(host.caption.toStdString(), "Programing: OK");
+    engine.startVerify();
+    EXPECT_FALSE(engine.programDone);
+    runTicks(3);
+    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
+    runTicks(10);
+    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
 }
 
 // ---- Frames the engine must not act on -------------------------------------------------------
@@ -666,9 +683,11 @@ TEST_F(TransferEngineTest, LiveFrameInTheMiddleOfATransferIsDecodedAndLeavesItAl
     EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
     EXPECT_EQ(engine.attemptCount, 1);
     EXPECT_EQ(engine.replyWaitTicks, 1);
+    EXPECT_EQ(host.caption.toStdString(), "Verify device:") << "no storing report while an operation runs";
     runTicks(1);
     EXPECT_EQ(engine.transferMode, TransferMode::Idle);
-    EXPECT_EQ(host.caption, QStringLiteral("Verify: OK"));
+    EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Verify device:", "Verify: OK", "Saving:"}))
+        << "once idle, the same tick reports the storing the live frame announced";
 }
 
 // ---- Idle behaviour ------------------------------------------------------------------------
@@ -747,7 +766,8 @@ TEST_F(TransferEngineTest, StoringProgressGaugeFollowsTheCountdown)
     // 100 * (110 - n) / 110, truncated; above 110 negative, clamped by the gauge.
     const Case cases[] = {{110, 0}, {109, 0}, {55, 50}, {1, 99}, {111, 0}, {200, 0}, {65535, 0}};
     for (const Case &c : cases) {
-        // Start from a half-full gauge so that a clamp to 0 is visible.
+        host.unit.connected = false; // only the frames queued here arrive
+    // Start from a half-full gauge so that a clamp to 0 is visible.
         host.max = 100;
         host.progress = 50;
         LiveData live;
@@ -755,7 +775,7 @@ TEST_F(TransferEngineTest, StoringProgressGaugeFollowsTheCountdown)
         live.protocolVersion = 16;
         host.incoming.push_back(encodeLiveData(live));
         runTicks(1);
-        EXPECT_EQ(host.caption, QStringLiteral("Saving:")) << "countdown " << c.countdown;
+        EXPECT_EQ(host.caption.toStdString(), "Saving:") << "countdown " << c.countdown;
         EXPECT_EQ(host.max, 100) << "countdown " << c.countdown;
         EXPECT_EQ(host.progress, c.progress) << "countdown " << c.countdown;
         EXPECT_EQ(engine.statusTicks, 199);
@@ -790,7 +810,7 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
         EXPECT_EQ(e.commandCode, 0x00);
         EXPECT_EQ(e.attemptCount, 1);
         EXPECT_FALSE(e.programDone);
-        EXPECT_EQ(h.caption, QStringLiteral("Program device:"));
+        EXPECT_EQ(h.caption.toStdString(), "Program device:");
         EXPECT_FALSE(h.red);
         EXPECT_EQ(e.statusTicks, 200);
         EXPECT_TRUE(h.statusVisible);
@@ -806,7 +826,7 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
         ++h.tickNumber;
         e.tick();
         EXPECT_EQ(e.transferMode, TransferMode::Idle) << "four sendings, then the error";
-        EXPECT_EQ(h.caption, QStringLiteral("Program error!"));
+        EXPECT_EQ(h.caption.toStdString(), "Program error!");
         EXPECT_EQ(h.sendTicks(0x00).size(), 4u);
     }
 }
@@ -820,8 +840,7 @@ TEST_F(TransferEngineTest, ProgramAfterChangeThenRunsLikeAProgram)
     EXPECT_EQ(host.sendTicks(0x01), Ticks{3});
     EXPECT_EQ(host.sendTicks(0x41), Ticks{4});
     EXPECT_EQ(host.captionTexts(),
-              (std::vector<QString>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}))
-        << captionsText(host.captionTexts());
+              (std::vector<std::string>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}));
     EXPECT_EQ(host.unit.stored, imageBlock());
 }
 
@@ -835,11 +854,11 @@ TEST_F(TransferEngineTest, NewCommandReplacesTheRunningOne)
     EXPECT_EQ(engine.commandCode, 0x40);
     EXPECT_EQ(engine.attemptCount, 1);
     EXPECT_EQ(engine.replyWaitTicks, 0);
-    EXPECT_EQ(host.caption, QStringLiteral("Read device:"));
+    EXPECT_EQ(host.caption.toStdString(), "Read device:");
     runTicks(20);
     EXPECT_EQ(host.sendTicks(0x00), (Ticks{0, 4}));
     EXPECT_EQ(host.sendTicks(0x40), (Ticks{6, 10, 14, 18, 22}));
-    EXPECT_EQ(host.caption, QStringLiteral("Read error!"));
+    EXPECT_EQ(host.caption.toStdString(), "Read error!");
     EXPECT_EQ(engine.transferMode, TransferMode::Idle);
 
     // A reply to the abandoned command no longer counts.
@@ -881,7 +900,7 @@ TEST_F(TransferEngineTest, StartCaptionFollowsTheLanguageAndFrenchKeepsTheOldOne
             host.setStatusRed(true);
             engine.statusTicks = 0;
             start();
-            EXPECT_EQ(host.caption, QString::fromUtf16(expected)) << host.caption.toStdString();
+            EXPECT_EQ(host.caption.toStdString(), QString::fromUtf16(expected).toStdString());
             EXPECT_FALSE(host.red);
             EXPECT_EQ(engine.statusTicks, 200);
             EXPECT_TRUE(host.statusVisible);
