@@ -9,7 +9,6 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvo_TCI"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Torvo TCI"));
     try {
         TFormHlav FormHlav;
         try {

@@ -5,6 +5,7 @@
 #include "widgets/tcgauge.h"
 #include "widgets/updown.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEnterEvent>
@@ -286,4 +287,34 @@ TEST_F(WindowTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn)
     guarded([] { throw GaugeError("Value must be between 1 and 2147483647"); })();
     EXPECT_EQ(shown, "Value must be between 1 and 2147483647");
     EXPECT_TRUE(window->Timer1->isActive());
+}
+
+TEST_F(WindowTest, ControlsReachTheAccessibilityInterface)
+{
+    window->show();
+    const auto *connection = QAccessible::queryAccessibleInterface(control("LabelSpojeni"));
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(connection->text(QAccessible::Name), "No Connection");
+
+    auto *limiter = QAccessible::queryAccessibleInterface(control("EditOmez2"));
+    ASSERT_NE(limiter, nullptr);
+    EXPECT_EQ(limiter->role(), QAccessible::EditableText);
+    EXPECT_EQ(limiter->text(QAccessible::Value), "7,000");
+
+    auto *tacho = QAccessible::queryAccessibleInterface(control("CheckBoxRpm2Krat"));
+    ASSERT_NE(tacho, nullptr);
+    EXPECT_EQ(tacho->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(tacho->state().checked);
+    EXPECT_EQ(tacho->text(QAccessible::Name), "Speedometer 2x");
+
+    auto *read = QAccessible::queryAccessibleInterface(control("Button1"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::Button);
+    EXPECT_EQ(read->text(QAccessible::Name), "Read");
+
+    control<TCGauge>("CGaugeRpm")->setProgress(42);
+    auto *gauge = QAccessible::queryAccessibleInterface(control("CGaugeRpm"));
+    ASSERT_NE(gauge, nullptr);
+    ASSERT_NE(gauge->valueInterface(), nullptr);
+    EXPECT_EQ(gauge->valueInterface()->currentValue().toInt(), 42);
 }
