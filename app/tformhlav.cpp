@@ -215,7 +215,6 @@ void TFormHlav::bindHandlers()
 
 void TFormHlav::buildPointLists()
 {
-    const QList<QWidget *> children = ui->GroupBox6->findChildren<QWidget *>();
     for (int k = 0; k < ParameterImage::kPoints; ++k) {
         const QString n = QString::number(k + 1);
         RpmEdits[k] = ui->GroupBox6->findChild<QLineEdit *>(QStringLiteral("EditRpmAdv") + n);
