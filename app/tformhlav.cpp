@@ -5,6 +5,7 @@
 #include "i18n/language.h"
 #include "link/serialtransport.h"
 #include "ui_tformhlav.h"
+#include "widgets/designfont.h"
 #include "widgets/pictures.h"
 #include "widgets/tcgauge.h"
 #include "widgets/tformabout.h"
@@ -43,6 +44,9 @@ QColor namedBackground(const QString &name, const QPalette &palette)
 
 TFormHlav::TFormHlav(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TFormHlav>())
 {
+    // The controls take the design face from the window as they are built, so
+    // no text is laid out twice.
+    setFont(designFont());
     // The toolkit builds every control of the layout first, the timer included.
     ui->setupUi(this);
     setUpControls();
@@ -61,15 +65,10 @@ TFormHlav::TFormHlav(QWidget *parent) : QMainWindow(parent), ui(std::make_unique
 
 TFormHlav::~TFormHlav() = default;
 
+
 void TFormHlav::setUpControls()
 {
     setObjectName(QStringLiteral("FormHlav"));
-    QFont base(QStringLiteral("MS Sans Serif"));
-    base.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    base.setPixelSize(11);
-    setFont(base);
     setWindowIcon(pictures::appIcon());
 
     // The form carries each control's font height, boldness, background and

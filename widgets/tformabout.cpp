@@ -1,6 +1,7 @@
 #include "widgets/tformabout.h"
 
 #include "i18n/language.h"
+#include "widgets/designfont.h"
 #include "widgets/pictures.h"
 
 #include <QEvent>
@@ -38,9 +39,7 @@ TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
     pal.setColor(QPalette::Window, Qt::white);
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
-    QFont base(QStringLiteral("MS Sans Serif"));
-    base.setPixelSize(11);
-    setFont(base);
+    setFont(designFont());
 
     auto *logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image1"));

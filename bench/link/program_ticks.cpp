@@ -32,7 +32,7 @@ int main(int argc, char **argv)
         window.MenuNewClick();
         // Start right after a tick, as a key press lands somewhere between two.
         const int before = ticks;
-        QTest::qWaitFor([&] { return ticks != before; }, 1000);
+        (void)QTest::qWaitFor([&] { return ticks != before; }, 1000);
         ticks = 0;
         window.MenuProgramClick();
         // Success is the engine back in Idle without the red error report; in
@@ -46,7 +46,7 @@ int main(int argc, char **argv)
         counts.push_back(ticks);
         // Let the unit finish storing before the next run.
         QTest::qWait(400);
-        QTest::qWaitFor([&] { return window.engine.savingCountdown == 0; }, 5000);
+        (void)QTest::qWaitFor([&] { return window.engine.savingCountdown == 0; }, 5000);
     }
     std::sort(counts.begin(), counts.end());
     std::printf("program ticks: min %d median %d max %d over %d runs (target <= 4)\n", counts.front(),

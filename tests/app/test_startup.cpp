@@ -115,8 +115,9 @@ TEST_F(WindowTest, ControlsSitAtTheirDesignPlaces)
         if (!w)
             continue;
         EXPECT_EQ(w->pos(), QPoint(p.left, p.top)) << p.name;
-        if (p.width)
+        if (p.width) {
             EXPECT_EQ(w->size(), QSize(p.width, p.height)) << p.name;
+        }
     }
     // The client area under the menu bar, with the status bar along its bottom.
     window->show();
