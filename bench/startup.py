@@ -36,10 +36,12 @@ def main():
     home = tempfile.mkdtemp(prefix="torvo-bench-")
     env = dict(os.environ, QT_QPA_PLATFORM=args.platform, TORVO_TCI_QUIT_AFTER_MS="0",
                TORVO_TCI_HOME=home)
-    # No port is mapped and COM1 has no device here: point it at nothing that
-    # exists so the "Com opening error" box does not stop the run.
+    # COM1 is a simulated unit, so the start includes opening a real port (and
+    # no "Com opening error" box can hold a run up).
+    sim = subprocess.Popen([os.path.join(args.build, "torvo-tci-sim")], stdout=subprocess.PIPE, text=True)
+    pty = sim.stdout.readline().strip()
     with open(os.path.join(home, "Torvo_TCI.ini"), "w") as f:
-        f.write("[FORM_HLAV]\nComPort=0\n")
+        f.write(f"[PORTS]\nCOM1={pty}\n")
     programs = {"torvo-tci": os.path.join(args.build, "torvo-tci"),
                 "minimal": os.path.join(args.build, "bench", "bench-minimal-window")}
     times = {name: [] for name in programs}
@@ -52,6 +54,8 @@ def main():
                 print(f"{name} exited with {code}", file=sys.stderr)
                 return 1
             times[name].append(ms)
+    sim.terminate()
+    sim.wait()
     for name, values in times.items():
         print(f"{name:10s} median {statistics.median(values):7.1f} ms  min {min(values):7.1f}  "
               f"max {max(values):7.1f}  (n={len(values)})")
