@@ -3,6 +3,7 @@
 
 #include <array>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -60,6 +61,11 @@ struct CurveCase
     Curve in;
     Curve out;
 };
+
+void PrintTo(const CurveCase &c, std::ostream *out)
+{
+    *out << c.what;
+}
 
 class ParameterImageNormalise : public ::testing::TestWithParam<CurveCase>
 {
