@@ -237,11 +237,7 @@ void TFormHlav::FormCreate()
     NormaliseImage();
     ShowImage();
     openPort();
-    const std::array<QAction *, 10> comItems{ui->MenuCom1, ui->MenuCom2, ui->MenuCom3, ui->MenuCom4,
-                                             ui->MenuCom5, ui->MenuCom6, ui->MenuCom7, ui->MenuCom8,
-                                             ui->MenuCom9, ui->MenuCom10};
-    for (int n = 1; n <= 10; ++n)
-        comItems[n - 1]->setChecked(n == portNumber);
+    checkComItem();
     applyLanguage();
     ShowImage();
     ui->LabelHlaseni->hide();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QFileDialog;
 class QLabel;
@@ -166,6 +167,8 @@ private:
     void closePort();
     void applyLanguage();
     void selectLanguage(std::uint8_t index);
+    std::array<QAction *, 10> comItems() const;
+    void checkComItem();
     void readTestModeMarker();
 
     std::unique_ptr<Ui::TFormHlav> ui;

@@ -67,18 +67,29 @@ void TFormHlav::closePort()
     port->close();
 }
 
+std::array<QAction *, 10> TFormHlav::comItems() const
+{
+    return {ui->MenuCom1, ui->MenuCom2, ui->MenuCom3, ui->MenuCom4, ui->MenuCom5,
+            ui->MenuCom6, ui->MenuCom7, ui->MenuCom8, ui->MenuCom9, ui->MenuCom10};
+}
+
+void TFormHlav::checkComItem()
+{
+    // Exactly the item of portNumber carries the mark; none for a port outside 1..10.
+    const auto items = comItems();
+    for (int n = 1; n <= 10; ++n)
+        items[n - 1]->setChecked(n == portNumber);
+}
+
 void TFormHlav::MenuCom1Click()
 {
-    const std::array<QAction *, 10> items{ui->MenuCom1, ui->MenuCom2, ui->MenuCom3, ui->MenuCom4,
-                                          ui->MenuCom5, ui->MenuCom6, ui->MenuCom7, ui->MenuCom8,
-                                          ui->MenuCom9, ui->MenuCom10};
+    const auto items = comItems();
     const auto *clicked = qobject_cast<QAction *>(sender());
     for (int n = 1; n <= 10; ++n) {
         if (items[n - 1] == clicked)
             portNumber = static_cast<std::uint8_t>(n);
     }
-    for (int n = 1; n <= 10; ++n)
-        items[n - 1]->setChecked(n == portNumber);
+    checkComItem();
     // Also for the item already checked: a re-open is how a technician
     // recovers a port after replugging the adapter.
     closePort();
