@@ -3,10 +3,10 @@
 #include "app/handlerguard.h"
 #include "app/settingspaths.h"
 #include "i18n/language.h"
-#include "link/serialtransport.h"
 #include "ui_tformhlav.h"
 #include "widgets/designfont.h"
 #include "widgets/pictures.h"
+#include "widgets/screenplace.h"
 #include "widgets/tcgauge.h"
 #include "widgets/tformabout.h"
 
@@ -14,12 +14,10 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMetaObject>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -42,7 +40,8 @@ QColor namedBackground(const QString &name, const QPalette &palette)
 
 } // namespace
 
-TFormHlav::TFormHlav(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TFormHlav>())
+TFormHlav::TFormHlav(std::unique_ptr<Transport> transport, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TFormHlav>()), unit(std::move(transport))
 {
     // The controls take the design face from the window as they are built, so
     // no text is laid out twice.
@@ -55,12 +54,13 @@ TFormHlav::TFormHlav(QWidget *parent) : QMainWindow(parent), ui(std::make_unique
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(kTickMs);
     bindHandlers();
-    port = std::make_unique<SerialTransport>();
+    bindSession();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
 
     settingsFileName = QLatin1String(settingspaths::kSettingsFileName);
     imageFilePath = settingspaths::imageFile();
+    unit.setPortsFile(settingspaths::settingsFile());
 }
 
 TFormHlav::~TFormHlav() = default;
@@ -178,8 +178,7 @@ void TFormHlav::bindHandlers()
     // The File menu's Print item prints as the tool-bar button does.
     onClick(ui->MenuPrint, &TFormHlav::SpeedButtonPrintClick);
     onClick(ui->MenuExit, &TFormHlav::MenuExitClick);
-    for (QAction *com : {ui->MenuCom1, ui->MenuCom2, ui->MenuCom3, ui->MenuCom4, ui->MenuCom5,
-                         ui->MenuCom6, ui->MenuCom7, ui->MenuCom8, ui->MenuCom9, ui->MenuCom10})
+    for (QAction *com : comItems())
         onClick(com, &TFormHlav::MenuCom1Click);
     onClick(ui->MenuRead, &TFormHlav::MenuReadClick);
     onClick(ui->Button1, &TFormHlav::MenuReadClick);
@@ -228,12 +227,12 @@ void TFormHlav::FormCreate()
     buildPointLists();
     // ApplicationHint receives the status tips from here on (see event()).
     hintHandlerInstalled = true;
-    portNumber = 1;
+    unit.setPortNumber(1);
     ApplyDefaults();
     centreOnScreen();
     loadSettings();
     applyCommandLine(QCoreApplication::arguments().mid(1));
-    engine.silenceTicks = TransferEngine::kSilenceLimit;
+    unit.showNoConnection();
     NormaliseImage();
     ShowImage();
     openPort();
@@ -246,8 +245,7 @@ void TFormHlav::FormCreate()
     ui->LabelVersion->hide();
     ui->CGaugeProgram->setMaxValue(1);
     readTestModeMarker();
-    for (QLabel *test : {ui->LabelTest1, ui->LabelTest2, ui->LabelTest3, ui->LabelTest4,
-                         ui->LabelTest5, ui->LabelTest6, ui->LabelTest7, ui->LabelTest8})
+    for (QLabel *test : testLabels())
         test->setVisible(testMode);
 }
 
@@ -271,12 +269,8 @@ void TFormHlav::closeEvent(QCloseEvent *event)
 
 void TFormHlav::centreOnScreen()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    setOuterGeometry(QRect((area.width() - kDesignWidth) / 2, (area.height() - kDesignHeight) / 2,
-                           outerGeometry().width(), outerGeometry().height()));
+    const QRect outer = outerGeometry();
+    setOuterGeometry(QRect(screenplace::centred(QSize(kDesignWidth, kDesignHeight)), outer.size()));
 }
 
 QRect TFormHlav::outerGeometry() const
@@ -300,11 +294,11 @@ void TFormHlav::applyCommandLine(const QStringList &arguments)
         return;
     const QString &first = arguments.first();
     if (first == QLatin1String("ENGLISH"))
-        language::setIndex(language::kEnglish);
+        unit.language().setIndex(language::kEnglish);
     else if (first == QLatin1String("CESKY"))
-        language::setIndex(language::kCzech);
+        unit.language().setIndex(language::kCzech);
     else if (first == QLatin1String("DEUTSCH"))
-        language::setIndex(language::kGerman);
+        unit.language().setIndex(language::kGerman);
 }
 
 void TFormHlav::MenuExitClick()
@@ -314,8 +308,10 @@ void TFormHlav::MenuExitClick()
 
 void TFormHlav::MenuAboutClick()
 {
-    if (formAbout)
+    if (formAbout) {
+        formAbout->setLanguage(unit.language().index());
         formAbout->exec();
+    }
 }
 
 void TFormHlav::ApplicationHint(const QString &hint)

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "i18n/messagetable.h"
-#include "link/transferengine.h"
-#include "link/transport.h"
 #include "params/parameterimage.h"
+#include "session/unitsession.h"
 #include "widgets/updown.h"
 
 #include <QMainWindow>
@@ -19,16 +17,19 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 class TFormAbout;
+class Transport;
 
 namespace Ui {
 class TFormHlav;
 }
 
-// The main window. It owns all state of the running program: its controls,
-// the parameter image, the link to the unit and the texts of the current
-// language. Handlers are named after their control and event; the start-up and
-// close sequences run in a fixed order (FormCreate, FormClose).
-class TFormHlav : public QMainWindow, public TransferHost
+// The main window: a view of one unit session. The session holds the image,
+// the port, the unit's identity, the language and the transfer engine; the
+// window shows them on its controls, turns the controls' events into the
+// session's operations, and drives the session from its 55 ms timer. Handlers
+// are named after their control and event; the start-up and close sequences
+// run in a fixed order (FormCreate, FormClose).
+class TFormHlav : public QMainWindow
 {
     Q_OBJECT
 
@@ -38,13 +39,14 @@ public:
     static constexpr int kDesignHeight = 822;
     static constexpr int kTickMs = 55;
 
-    explicit TFormHlav(QWidget *parent = nullptr);
+    // Uses the serial port unless a transport is given (tests use scripted ones).
+    explicit TFormHlav(std::unique_ptr<Transport> transport = nullptr, QWidget *parent = nullptr);
     ~TFormHlav() override;
 
     // The create event: runs the start-up sequence once construction is done.
     void FormCreate();
 
-    // Parameter image operations.
+    // Parameter image operations between the session's image and the controls.
     void ApplyDefaults();
     void CaptureControls();
     void NormaliseImage();
@@ -53,46 +55,19 @@ public:
 
     void setAboutWindow(TFormAbout *about) { formAbout = about; }
 
-    // The serial port (tests put a scripted one here before FormCreate).
-    Transport &transport() { return *port; }
-    void setTransport(std::unique_ptr<Transport> transport);
+    UnitSession &session() { return unit; }
+    const UnitSession &session() const { return unit; }
 
     // Outer bounds as the settings keep them (frame and title included).
     QRect outerGeometry() const;
     void setOuterGeometry(const QRect &outer);
-
-    // ---- State owned by the window
-    ParameterImage parameterImage;
-    std::uint8_t portNumber = 0;
-    QString settingsFileName;
-    QString imageFilePath;
-    QString lastParameterFile;
-    bool testMode = false;
-    UnitIdentity unitIdentity;
-    MessageTable messages;
-    // The read / verify / program state machine; its counters are the window's
-    // transfer state (transferMode, commandCode, statusTicks, silenceTicks ...).
-    TransferEngine engine{*this, parameterImage, unitIdentity, messages};
-    // The last engine speed the unit reported.
-    std::uint16_t liveRpm = 0;
-
-    // The unit's firmware version, build date and build time as last identified.
-    QString versionText;
-    QString dateText;
-    QString timeText;
-
-    // Point lists of the curve: index k is curve point k + 1.
-    std::array<QLineEdit *, ParameterImage::kPoints> RpmEdits{};
-    std::array<QLineEdit *, ParameterImage::kPoints> AdvanceEdits{};
-    std::array<UpDown *, ParameterImage::kPoints> RpmSpinners{};
-    std::array<UpDown *, ParameterImage::kPoints> AdvanceSpinners{};
 
     // The two file dialogs are made on first use: building one costs a third
     // of the window's start-up. The file names they propose are kept until then.
     QFileDialog *OpenDialog1();
     QFileDialog *SaveDialog1();
     void setDialogFileNames(const QString &openFile, const QString &saveFile);
-    QTimer *Timer1 = nullptr;
+    QTimer *timer() const { return Timer1; }
 
     // Sets a label's text; labels that size to their text follow it.
     static void setLabelText(QLabel *label, const QString &text);
@@ -126,27 +101,6 @@ public slots:
     void Timer1Timer();
     void ApplicationHint(const QString &hint);
 
-    // TransferHost: the engine's requests, carried out on the controls.
-    std::optional<Frame> pollReceive() override;
-    void sendFrame(const Frame &frame) override;
-    void normaliseImage() override { NormaliseImage(); }
-    void showImage() override { ShowImage(); }
-    void setStatusCaption(const QString &caption) override;
-    void setStatusRed(bool red) override;
-    void setStatusVisible(bool visible) override;
-    int gaugeMax() const override;
-    void setGaugeMax(int max) override;
-    int gaugeProgress() const override;
-    void setGaugeProgress(int progress) override;
-    void setGaugeVisible(bool visible) override;
-    void clearFileLabel() override;
-    void setConnectionVisible(bool visible) override;
-    void hideVersionLabel() override;
-    void showVersionMismatch(const QString &text) override;
-    void identityReceived(const IdentityTexts &texts) override;
-    void liveDataReceived(const LiveData &live) override;
-    void highlightCurveRow() override;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -156,6 +110,7 @@ private:
     void FormClose();
     void setUpControls();
     void bindHandlers();
+    void bindSession();
     void buildPointLists();
     void centreOnScreen();
 
@@ -168,12 +123,34 @@ private:
     void applyLanguage();
     void selectLanguage(std::uint8_t index);
     std::array<QAction *, 10> comItems() const;
+    std::array<QLabel *, 8> testLabels() const;
     void checkComItem();
     void readTestModeMarker();
+    void highlightCurveRow();
+
+    // What the session reports, shown on the controls.
+    void showStatus(const TransferStatus &status);
+    void showLiveData(const LiveData &live);
+    void showVersionMismatch(const QString &text);
+    void showPortLost(const QString &device, const QString &reason);
 
     std::unique_ptr<Ui::TFormHlav> ui;
-    std::unique_ptr<Transport> port;
+    UnitSession unit;
+    QTimer *Timer1 = nullptr;
     TFormAbout *formAbout = nullptr;
+
+    // Point lists of the curve: index k is curve point k + 1.
+    std::array<QLineEdit *, ParameterImage::kPoints> RpmEdits{};
+    std::array<QLineEdit *, ParameterImage::kPoints> AdvanceEdits{};
+    std::array<UpDown *, ParameterImage::kPoints> RpmSpinners{};
+    std::array<UpDown *, ParameterImage::kPoints> AdvanceSpinners{};
+
+    QString settingsFileName;
+    QString imageFilePath;
+    // Full path of the last parameter file opened or saved.
+    QString lastParameterFile;
+    bool testMode = false;
+
     QFileDialog *openDialog = nullptr;
     QFileDialog *saveDialog = nullptr;
     QString openDialogFile = QStringLiteral(" ");

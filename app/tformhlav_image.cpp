@@ -1,7 +1,6 @@
 // The parameter image between the window's controls and its byte form.
 #include "app/tformhlav.h"
 
-#include "i18n/language.h"
 #include "ui_tformhlav.h"
 #include "widgets/tcgauge.h"
 
@@ -10,13 +9,13 @@
 
 void TFormHlav::ApplyDefaults()
 {
-    parameterImage.applyDefaults();
+    unit.image().applyDefaults();
 }
 
 void TFormHlav::CaptureControls()
 {
     // Each spinner takes its edit's text first, so typed numbers enter here.
-    ParameterImage &image = parameterImage;
+    ParameterImage &image = unit.image();
     for (int k = 0; k < ParameterImage::kPoints; ++k) {
         image.rpmAdv(k) = static_cast<std::uint8_t>(RpmSpinners[k]->position() / 100);
         image.advance(k) = static_cast<std::uint8_t>(AdvanceSpinners[k]->position());
@@ -31,24 +30,22 @@ void TFormHlav::CaptureControls()
 
 void TFormHlav::NormaliseImage()
 {
-    parameterImage.normaliseCurve();
-    std::uint8_t languageIndex = language::index();
-    normaliseLanguageAndPort(languageIndex, portNumber);
-    language::setIndex(languageIndex);
+    unit.normalise();
 }
 
 void TFormHlav::ShowImage()
 {
     // A spinner keeps its position within its range, so a byte outside it is
     // shown at the nearest end; the image keeps the byte until the next capture.
-    const ParameterImage &image = parameterImage;
+    const ParameterImage &image = unit.image();
     for (int k = 0; k < ParameterImage::kPoints; ++k) {
         RpmSpinners[k]->setPosition(image.rpmAdv(k) * 100);
         AdvanceSpinners[k]->setPosition(image.advance(k));
     }
-    setLabelText(ui->LabelVerze1, versionText);
-    setLabelText(ui->LabelVerze2, dateText);
-    setLabelText(ui->LabelVerze3, timeText);
+    const IdentityTexts &identity = unit.identityTexts();
+    setLabelText(ui->LabelVerze1, identity.versionText);
+    setLabelText(ui->LabelVerze2, identity.dateText);
+    setLabelText(ui->LabelVerze3, identity.timeText);
     ui->UpDownPalec13->setPosition(image[ParameterImage::kTop14]);
     ui->UpDownPalec24->setPosition(image[ParameterImage::kTop23]);
     ui->UpDownBaseAdv->setPosition(image[ParameterImage::kBaseAdv]);
@@ -69,8 +66,7 @@ void TFormHlav::MenuNewClick()
     // reserved bytes and the remembered file name stay.
     ApplyDefaults();
     ShowImage();
-    ui->LabelHlaseni->hide();
-    ui->CGaugeProgram->hide();
+    unit.hideStatus();
     setLabelText(ui->LabelFile2, QString());
 }
 

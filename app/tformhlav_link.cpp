@@ -1,19 +1,16 @@
-// The window's side of the link to the unit: the serial port, the 55 ms tick,
-// the transfer commands, the live read-outs and the language of the reports.
+// The window's side of the link to the unit: the Com menu, the 55 ms tick,
+// the transfer commands, and what the session reports, shown on the controls.
 #include "app/tformhlav.h"
 
-#include "app/settingspaths.h"
-#include "i18n/language.h"
-#include "link/portnames.h"
-#include "link/receivepoll.h"
-#include "link/serialtransport.h"
 #include "link/telemetry.h"
 #include "ui_tformhlav.h"
 #include "widgets/tcgauge.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QStatusBar>
 
 namespace {
 
@@ -36,35 +33,41 @@ QColor shadeColour(Shade shade, const QPalette &palette)
 
 } // namespace
 
-void TFormHlav::setTransport(std::unique_ptr<Transport> transport)
+void TFormHlav::bindSession()
 {
-    if (port)
-        port->close();
-    port = std::move(transport);
+    // Direct connections: the session reports from inside the tick or a
+    // command, and the window shows it before the next step runs.
+    connect(&unit, &UnitSession::imageChanged, this, [this] { ShowImage(); });
+    connect(&unit, &UnitSession::statusChanged, this, &TFormHlav::showStatus);
+    connect(&unit, &UnitSession::connectionShown, this,
+            [this](bool shown) { ui->LabelSpojeni->setVisible(shown); });
+    connect(&unit, &UnitSession::liveVersionStale, this, [this] { ui->LabelVersion->hide(); });
+    connect(&unit, &UnitSession::readStarted, this, [this] { setLabelText(ui->LabelFile2, QString()); });
+    connect(&unit, &UnitSession::versionMismatch, this,
+            [this](const QString &text, int) { showVersionMismatch(text); });
+    connect(&unit, &UnitSession::liveDataReceived, this, &TFormHlav::showLiveData);
+    connect(&unit, &UnitSession::portLost, this, &TFormHlav::showPortLost);
+    connect(&unit, &UnitSession::ticked, this, [this] { highlightCurveRow(); });
 }
 
 // ---- The serial port
 
 void TFormHlav::openPort()
 {
-    const QString device = portDeviceName(portNumber, settingspaths::settingsFile());
-    if (device.isEmpty())
-        return; // a port number outside 1..10 opens nothing and says nothing
-    QString reason;
-    if (port->open(device, &reason))
+    if (unit.openPort() != UnitSession::OpenResult::Failed)
         return;
     // The text stays the same in every language; the system's reason (no such
     // device, permission denied) goes beside it, since the technician needs it.
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
                     QStringLiteral("Com opening error"), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ComOpeningErrorBox"));
-    box.setInformativeText(QStringLiteral("%1: %2").arg(device, reason));
+    box.setInformativeText(QStringLiteral("%1: %2").arg(unit.lastOpenDevice(), unit.lastOpenError()));
     box.exec();
 }
 
 void TFormHlav::closePort()
 {
-    port->close();
+    unit.closePort();
 }
 
 std::array<QAction *, 10> TFormHlav::comItems() const
@@ -73,12 +76,18 @@ std::array<QAction *, 10> TFormHlav::comItems() const
             ui->MenuCom6, ui->MenuCom7, ui->MenuCom8, ui->MenuCom9, ui->MenuCom10};
 }
 
+std::array<QLabel *, 8> TFormHlav::testLabels() const
+{
+    return {ui->LabelTest1, ui->LabelTest2, ui->LabelTest3, ui->LabelTest4,
+            ui->LabelTest5, ui->LabelTest6, ui->LabelTest7, ui->LabelTest8};
+}
+
 void TFormHlav::checkComItem()
 {
-    // Exactly the item of portNumber carries the mark; none for a port outside 1..10.
+    // Exactly the item of the port number carries the mark; none for a port outside 1..10.
     const auto items = comItems();
     for (int n = 1; n <= 10; ++n)
-        items[n - 1]->setChecked(n == portNumber);
+        items[n - 1]->setChecked(n == unit.portNumber());
 }
 
 void TFormHlav::MenuCom1Click()
@@ -87,7 +96,7 @@ void TFormHlav::MenuCom1Click()
     const auto *clicked = qobject_cast<QAction *>(sender());
     for (int n = 1; n <= 10; ++n) {
         if (items[n - 1] == clicked)
-            portNumber = static_cast<std::uint8_t>(n);
+            unit.setPortNumber(static_cast<std::uint8_t>(n));
     }
     checkComItem();
     // Also for the item already checked: a re-open is how a technician
@@ -96,21 +105,16 @@ void TFormHlav::MenuCom1Click()
     openPort();
 }
 
-std::optional<Frame> TFormHlav::pollReceive()
+void TFormHlav::showPortLost(const QString &device, const QString &reason)
 {
-    return ::pollReceive(*port);
-}
-
-void TFormHlav::sendFrame(const Frame &frame)
-{
-    port->send(frameToBytes(frame));
+    ui->StatusBar1->showMessage(QStringLiteral("%1: %2").arg(device, reason));
 }
 
 // ---- The tick and the transfer commands
 
 void TFormHlav::Timer1Timer()
 {
-    engine.tick();
+    unit.tick();
 }
 
 void TFormHlav::MenuProgramClick()
@@ -118,7 +122,7 @@ void TFormHlav::MenuProgramClick()
     CaptureControls();
     NormaliseImage();
     ShowImage();
-    engine.startProgram();
+    unit.startProgram();
 }
 
 void TFormHlav::MenuVerifyClick()
@@ -126,69 +130,26 @@ void TFormHlav::MenuVerifyClick()
     CaptureControls();
     NormaliseImage();
     ShowImage();
-    engine.startVerify();
+    unit.startVerify();
 }
 
 void TFormHlav::MenuReadClick()
 {
-    engine.startRead();
+    unit.startRead();
 }
 
-// ---- What the engine shows
+// ---- What the session reports
 
-void TFormHlav::setStatusCaption(const QString &caption)
+void TFormHlav::showStatus(const TransferStatus &status)
 {
-    setLabelText(ui->LabelHlaseni, caption);
-}
-
-void TFormHlav::setStatusRed(bool red)
-{
-    setBackground(ui->LabelHlaseni, red ? QColor(255, 0, 0) : palette().color(QPalette::Button));
-}
-
-void TFormHlav::setStatusVisible(bool visible)
-{
-    ui->LabelHlaseni->setVisible(visible);
-}
-
-int TFormHlav::gaugeMax() const
-{
-    return ui->CGaugeProgram->maxValue();
-}
-
-void TFormHlav::setGaugeMax(int max)
-{
-    ui->CGaugeProgram->setMaxValue(max);
-}
-
-int TFormHlav::gaugeProgress() const
-{
-    return ui->CGaugeProgram->progress();
-}
-
-void TFormHlav::setGaugeProgress(int progress)
-{
-    ui->CGaugeProgram->setProgress(progress);
-}
-
-void TFormHlav::setGaugeVisible(bool visible)
-{
-    ui->CGaugeProgram->setVisible(visible);
-}
-
-void TFormHlav::clearFileLabel()
-{
-    setLabelText(ui->LabelFile2, QString());
-}
-
-void TFormHlav::setConnectionVisible(bool visible)
-{
-    ui->LabelSpojeni->setVisible(visible);
-}
-
-void TFormHlav::hideVersionLabel()
-{
-    ui->LabelVersion->hide();
+    setLabelText(ui->LabelHlaseni, status.caption);
+    setBackground(ui->LabelHlaseni, status.red ? QColor(255, 0, 0) : palette().color(QPalette::Button));
+    ui->LabelHlaseni->setVisible(status.visible);
+    // The maximum first, so the gauge never clamps the new progress to the old maximum.
+    if (ui->CGaugeProgram->maxValue() != status.gaugeMax)
+        ui->CGaugeProgram->setMaxValue(status.gaugeMax);
+    ui->CGaugeProgram->setProgress(status.gaugeProgress);
+    ui->CGaugeProgram->setVisible(status.gaugeVisible);
 }
 
 void TFormHlav::showVersionMismatch(const QString &text)
@@ -199,18 +160,10 @@ void TFormHlav::showVersionMismatch(const QString &text)
     box.exec();
 }
 
-void TFormHlav::identityReceived(const IdentityTexts &texts)
+void TFormHlav::showLiveData(const LiveData &live)
 {
-    versionText = texts.versionText;
-    dateText = texts.dateText;
-    timeText = texts.timeText;
-}
-
-void TFormHlav::liveDataReceived(const LiveData &live)
-{
-    liveRpm = live.rpm;
-    const LiveDisplay shown = formatLiveData(live, parameterImage[ParameterImage::kLimiter],
-                                             messages.text(Msg::MsgVersionMismatch));
+    const LiveDisplay shown = formatLiveData(live, unit.image()[ParameterImage::kLimiter],
+                                             unit.language().text(Msg::MsgVersionMismatch));
     const QPalette &pal = palette();
     setLabelText(ui->LabelRpm, shown.rpmText);
     setBackground(ui->LabelRpm, shadeColour(shown.rpmShade, pal));
@@ -245,9 +198,7 @@ void TFormHlav::liveDataReceived(const LiveData &live)
     }
     ui->LabelEeDataErr->setVisible(shown.dataError);
     setLabelText(ui->LabelPocetProgramovani, shown.programmingCountText);
-    const std::array<QLabel *, 8> tests{ui->LabelTest1, ui->LabelTest2, ui->LabelTest3,
-                                        ui->LabelTest4, ui->LabelTest5, ui->LabelTest6,
-                                        ui->LabelTest7, ui->LabelTest8};
+    const auto tests = testLabels();
     for (std::size_t i = 0; i < tests.size(); ++i)
         setLabelText(tests[i], shown.testTexts[i]);
 }
@@ -256,7 +207,7 @@ void TFormHlav::liveDataReceived(const LiveData &live)
 
 void TFormHlav::applyLanguage()
 {
-    switch (language::index()) {
+    switch (unit.language().index()) {
     case language::kEnglish:
         MenuEnglishClick();
         break;
@@ -276,8 +227,7 @@ void TFormHlav::selectLanguage(std::uint8_t index)
     ui->MenuEnglish->setChecked(index == language::kEnglish);
     ui->MenuCzech->setChecked(index == language::kCzech);
     ui->MenuGerman->setChecked(index == language::kGerman);
-    language::setIndex(index);
-    messages.fill(index);
+    unit.language().select(index);
 }
 
 void TFormHlav::MenuEnglishClick()

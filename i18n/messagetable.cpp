@@ -1,5 +1,7 @@
 #include "i18n/messagetable.h"
 
+#include "i18n/language.h"
+
 #include <string_view>
 
 namespace {
@@ -66,11 +68,6 @@ static_assert(rowsFollowEntryOrder(), "every entry has exactly one row, in entry
 static_assert(Msg::MsgHelpFile < Msg::MsgHelpFileOpenError);
 
 const QString kNoText;
-
-QString toQString(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

@@ -19,11 +19,6 @@ constexpr std::array<CaptionRow, 3> kRows{{
     {Operation::Read, u"Read device:", u"Lesen:", u"Čtení:"},
 }};
 
-QString toQString(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 std::optional<QString> operationCaption(Operation operation, std::uint8_t languageIndex)

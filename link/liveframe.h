@@ -26,6 +26,10 @@ struct LiveData
     friend bool operator==(const LiveData &, const LiveData &) = default;
 };
 
+// A unit that stores a programmed block counts its storing progress down from
+// this value to 0; the tool shows the share done.
+inline constexpr int kUnitSavingStart = 110;
+
 namespace liveoffset {
 inline constexpr int kRpm = 1;
 inline constexpr int kSpeedWarning = 3;

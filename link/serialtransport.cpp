@@ -176,5 +176,5 @@ void SerialTransport::loseSession(quint64 lostSession, const QString &reason)
     if (!port.isOpen())
         return;
     close();
-    emit portLost(reason);
+    reportLost(reason);
 }

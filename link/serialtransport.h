@@ -32,11 +32,6 @@ public:
 
     QString deviceName() const { return device; }
 
-signals:
-    // The device went away while open (adapter pulled, the other end of a
-    // pseudo-terminal gone). The port is already closed when this arrives.
-    void portLost(const QString &reason);
-
 private:
     void handleError(QSerialPort::SerialPortError error);
     void loseSession(quint64 lostSession, const QString &reason);

@@ -1,7 +1,6 @@
 #include "link/transferengine.h"
 
 #include "i18n/language.h"
-#include "i18n/messagetable.h"
 #include "i18n/operationcaptions.h"
 
 #include <algorithm>
@@ -31,21 +30,77 @@ bool payloadMatchesImage(const Frame &frame, const ParameterImage &image)
                       image.bytes.begin());
 }
 
+const QString kOk = QStringLiteral(": OK");
+
 } // namespace
 
 TransferEngine::TransferEngine(TransferHost &host, ParameterImage &image, UnitIdentity &identity,
-                               const MessageTable &messages)
-    : host(host), image(image), identity(identity), messages(messages)
+                               const UiLanguage &language)
+    : host(host), image(image), identity(identity), language(language)
 {
+}
+
+// ---- The report ------------------------------------------------------------------
+
+void TransferEngine::report()
+{
+    host.statusChanged(shown);
+}
+
+void TransferEngine::setCaption(const QString &caption, bool red)
+{
+    shown.caption = caption;
+    shown.red = red;
+    report();
+}
+
+void TransferEngine::setStatusVisible(bool visible)
+{
+    shown.visible = visible;
+    report();
+}
+
+void TransferEngine::setGaugeMax(int max)
+{
+    if (max == 0)
+        return;
+    shown.gaugeMax = max;
+    shown.gaugeProgress = std::clamp(shown.gaugeProgress, 0, std::max(0, max));
+    report();
+}
+
+void TransferEngine::setGaugeProgress(int progress)
+{
+    shown.gaugeProgress = std::clamp(progress, 0, std::max(0, shown.gaugeMax));
+    report();
+}
+
+void TransferEngine::setGaugeVisible(bool visible)
+{
+    shown.gaugeVisible = visible;
+    report();
+}
+
+void TransferEngine::hideStatus()
+{
+    shown.visible = false;
+    shown.gaugeVisible = false;
+    report();
 }
 
 // ---- Start commands ----------------------------------------------------------
 
+void TransferEngine::start(TransferMode newMode, std::uint8_t code, Operation started)
+{
+    mode = newMode;
+    command = code;
+    attempts = 1;
+    operation = started;
+}
+
 void TransferEngine::startProgram()
 {
-    transferMode = TransferMode::Programming;
-    commandCode = kCmdProgramBlock0;
-    attemptCount = 1;
+    start(TransferMode::Programming, kCmdProgramBlock0, Operation::Program);
     sendTransferFrame();
     showStartStatus(Operation::Program);
 }
@@ -55,47 +110,40 @@ void TransferEngine::startVerify()
     // A verify reports its own result: the programming report of an earlier
     // Program would otherwise replace "Verify: OK" for the rest of its 200
     // ticks (a read forgets it on every tick for the same reason).
-    programDone = false;
-    transferMode = TransferMode::Verifying;
-    commandCode = kCmdReadBlock1;
-    attemptCount = 1;
+    programmed = false;
+    start(TransferMode::Verifying, kCmdReadBlock1, Operation::Verify);
     sendTransferFrame();
     showStartStatus(Operation::Verify);
 }
 
 void TransferEngine::startRead()
 {
-    transferMode = TransferMode::Reading;
-    commandCode = kCmdReadBlock0;
-    attemptCount = 1;
+    start(TransferMode::Reading, kCmdReadBlock0, Operation::Read);
     sendTransferFrame();
     showStartStatus(Operation::Read);
-    // The set on screen now comes from the unit, no longer from a file.
-    host.clearFileLabel();
+    host.readStarted();
 }
 
 void TransferEngine::startProgramAfterChange()
 {
-    transferMode = TransferMode::Programming;
-    commandCode = kCmdProgramBlock0;
-    attemptCount = 1;
+    start(TransferMode::Programming, kCmdProgramBlock0, Operation::Program);
     // No frame here and replyWaitTicks left running: the tick sends block 0
     // as the step's second attempt once the wait reaches the resend count,
     // 1 to 4 ticks from now. Edits committed in quick succession thus
     // restart the operation without sending a frame each.
     showStartStatus(Operation::Program);
-    programDone = false;
+    programmed = false;
 }
 
-void TransferEngine::showStartStatus(Operation operation)
+void TransferEngine::showStartStatus(Operation started)
 {
-    host.setStatusRed(false);
-    if (const std::optional<QString> caption = operationCaption(operation, language::index()))
-        host.setStatusCaption(*caption);
-    statusTicks = kStatusTicks;
-    host.setStatusVisible(true);
-    host.setGaugeProgress(0);
-    host.setGaugeVisible(true);
+    // French and indices without a language keep the caption that was there.
+    const std::optional<QString> caption = operationCaption(started, language.index());
+    setCaption(caption.value_or(shown.caption), false);
+    statusTime = kStatusTicks;
+    setStatusVisible(true);
+    setGaugeProgress(0);
+    setGaugeVisible(true);
 }
 
 // ---- The tick --------------------------------------------------------------------
@@ -108,7 +156,7 @@ void TransferEngine::tick()
         handleFrame(*frame);
 
     // 2. The mode's step.
-    switch (transferMode) {
+    switch (mode) {
     case TransferMode::Programming:
     case TransferMode::Verifying:
     case TransferMode::Reading:
@@ -120,44 +168,45 @@ void TransferEngine::tick()
     }
 
     // 3. The status display counts down its time on screen.
-    if (statusTicks > 0) {
-        --statusTicks;
-        host.setStatusVisible(!printing);
+    if (statusTime > 0) {
+        --statusTime;
+        setStatusVisible(!printingNow);
     } else {
-        host.setStatusVisible(false);
-        host.setGaugeVisible(false);
-        programDone = false;
+        shown.visible = false;
+        shown.gaugeVisible = false;
+        report();
+        programmed = false;
     }
 
     // 4. The connection indicator.
-    if (silenceTicks < kSilenceLimit) {
-        ++silenceTicks;
-        host.setConnectionVisible(false);
+    if (silence < kSilenceLimit) {
+        ++silence;
+        host.connectionShown(false);
     } else {
-        host.setConnectionVisible(!printing);
+        host.connectionShown(!printingNow);
         // A version warning from the last live frame is stale without a connection.
-        if (!printing)
-            host.hideVersionLabel();
+        if (!printingNow)
+            host.liveVersionStale();
     }
 
-    // 5. The curve row of the live engine speed.
-    host.highlightCurveRow();
+    // 5. The owner's last step (the curve row of the live engine speed).
+    host.tickDone();
 }
 
 void TransferEngine::stepOperation()
 {
     // A read never programs, so no programming success may be reported after it.
-    if (transferMode == TransferMode::Reading)
-        programDone = false;
+    if (mode == TransferMode::Reading)
+        programmed = false;
 
-    ++replyWaitTicks;
+    ++replyWait;
     // At or above, not only at: a program after change starts with whatever
     // count the idle live-data requests left behind.
-    if (replyWaitTicks < kResendTicks)
+    if (replyWait < kResendTicks)
         return;
-    replyWaitTicks = 0;
-    ++attemptCount;
-    if (attemptCount <= kMaxSendings)
+    replyWait = 0;
+    ++attempts;
+    if (attempts <= kMaxSendings)
         sendTransferFrame();
     else
         fail();
@@ -165,44 +214,43 @@ void TransferEngine::stepOperation()
 
 void TransferEngine::fail()
 {
-    host.setStatusRed(true);
-    host.setStatusCaption(messages.text(failureMessage(transferMode)));
-    statusTicks = kStatusTicks;
-    transferMode = TransferMode::Idle;
-    programDone = false;
+    setCaption(language.text(failureMessage(mode)), true);
+    statusTime = kStatusTicks;
+    mode = TransferMode::Idle;
+    programmed = false;
+    host.operationFailed(operation);
 }
 
 void TransferEngine::stepIdle()
 {
-    ++replyWaitTicks;
-    if (replyWaitTicks >= kLiveDataTicks) {
+    ++replyWait;
+    if (replyWait >= kLiveDataTicks) {
         // Not a step of an operation: an unanswered request is never resent,
         // the next one simply follows.
-        replyWaitTicks = 0;
+        replyWait = 0;
         host.sendFrame(liveDataRequest());
     }
 
-    if (savingCountdown != 0) {
-        host.setStatusRed(false);
-        host.setStatusCaption(messages.text(Msg::MsgSaving));
-        statusTicks = kStatusTicks;
-        host.setGaugeMax(100);
+    if (saving != 0) {
+        setCaption(language.text(Msg::MsgSaving), false);
+        statusTime = kStatusTicks;
+        setGaugeMax(100);
         // Signed on purpose: a count above the start gives a negative value,
         // which the gauge clamps to its minimum.
-        host.setGaugeProgress(100 * (kSavingStart - static_cast<int>(savingCountdown)) / kSavingStart);
+        setGaugeProgress(100 * (kSavingStart - static_cast<int>(saving)) / kSavingStart);
     } else {
-        host.setGaugeMax(1);
-        if (programDone) {
-            host.setStatusCaption(messages.text(Msg::MsgProgramming) + QStringLiteral(": OK"));
-            host.setGaugeProgress(host.gaugeMax());
+        setGaugeMax(1);
+        if (programmed) {
+            setCaption(language.text(Msg::MsgProgramming) + kOk, shown.red);
+            setGaugeProgress(shown.gaugeMax);
         }
     }
 }
 
 void TransferEngine::sendTransferFrame()
 {
-    replyWaitTicks = 0;
-    host.sendFrame(transferFrame(commandCode, transferMode == TransferMode::Reading, image));
+    replyWait = 0;
+    host.sendFrame(transferFrame(command, mode == TransferMode::Reading, image));
 }
 
 // ---- Received frames -------------------------------------------------------------
@@ -215,7 +263,7 @@ void TransferEngine::handleFrame(const Frame &frame)
     }
     // A wrong code, a bad check byte or a reply while idle changes nothing,
     // not even the connection watch; the step's resends cover it.
-    if (acceptTransferReply(frame.data(), transferMode != TransferMode::Idle, commandCode))
+    if (acceptTransferReply(frame.data(), mode != TransferMode::Idle, command))
         handleReply(frame);
 }
 
@@ -223,17 +271,17 @@ void TransferEngine::handleLive(const Frame &frame)
 {
     if (!acceptLiveFrame(frame.data()))
         return;
-    silenceTicks = 0;
+    silence = 0;
     const LiveData live = decodeLiveData(frame);
     host.liveDataReceived(live);
-    savingCountdown = live.savingCountdown;
+    saving = live.savingCountdown;
 }
 
 void TransferEngine::handleReply(const Frame &frame)
 {
-    silenceTicks = 0;
-    const bool block0 = blockNumber(commandCode) == 0;
-    switch (transferMode) {
+    silence = 0;
+    const bool block0 = blockNumber(command) == 0;
+    switch (mode) {
     case TransferMode::Reading:
         if (block0)
             replyReadIdentity(frame);
@@ -269,9 +317,9 @@ void TransferEngine::replyReadIdentity(const Frame &frame)
         versionMismatch(identity.version());
         return;
     }
-    host.setGaugeProgress(host.gaugeProgress() + 1);
-    commandCode = kCmdReadBlock1;
-    attemptCount = 1;
+    setGaugeProgress(shown.gaugeProgress + 1);
+    command = kCmdReadBlock1;
+    attempts = 1;
     sendTransferFrame();
 }
 
@@ -291,11 +339,11 @@ void TransferEngine::replyVerifyBlock(const Frame &frame)
     // the verify error if the unit keeps differing.
     if (!payloadMatchesImage(frame, image))
         return;
-    host.setGaugeProgress(host.gaugeMax());
-    host.setStatusRed(false);
-    host.setStatusCaption(messages.text(Msg::MsgVerify) + QStringLiteral(": OK"));
-    statusTicks = kStatusTicks;
-    transferMode = TransferMode::Idle;
+    setGaugeProgress(shown.gaugeMax);
+    setCaption(language.text(Msg::MsgVerify) + kOk, false);
+    statusTime = kStatusTicks;
+    mode = TransferMode::Idle;
+    host.operationSucceeded(operation);
 }
 
 void TransferEngine::replyProgramIdentity(const Frame &frame)
@@ -307,9 +355,9 @@ void TransferEngine::replyProgramIdentity(const Frame &frame)
         versionMismatch(identity.version());
         return;
     }
-    host.setGaugeProgress(host.gaugeProgress() + 1);
-    commandCode = kCmdProgramBlock1;
-    attemptCount = 1;
+    setGaugeProgress(shown.gaugeProgress + 1);
+    command = kCmdProgramBlock1;
+    attempts = 1;
     sendTransferFrame();
 }
 
@@ -317,32 +365,33 @@ void TransferEngine::replyProgramEcho(const Frame &frame)
 {
     if (!payloadMatchesImage(frame, image))
         return;
-    programDone = true;
+    programmed = true;
     startVerifyStep();
 }
 
 void TransferEngine::startVerifyStep()
 {
-    transferMode = TransferMode::Verifying;
-    commandCode = kCmdReadBlock1;
-    attemptCount = 1;
+    mode = TransferMode::Verifying;
+    command = kCmdReadBlock1;
+    attempts = 1;
     sendTransferFrame();
-    host.setStatusRed(false);
-    host.setStatusCaption(messages.text(Msg::MsgVerify) + QStringLiteral(":"));
-    statusTicks = kStatusTicks;
-    host.setStatusVisible(true);
-    host.setGaugeProgress(0);
+    setCaption(language.text(Msg::MsgVerify) + QStringLiteral(":"), false);
+    statusTime = kStatusTicks;
+    setStatusVisible(true);
+    setGaugeProgress(0);
 }
 
 void TransferEngine::versionMismatch(std::uint8_t unitVersion)
 {
-    const bool reading = transferMode == TransferMode::Reading;
-    transferMode = TransferMode::Idle;
+    const bool reading = mode == TransferMode::Reading;
+    mode = TransferMode::Idle;
     if (reading) {
         host.normaliseImage();
         host.showImage();
     }
-    // The box is modal: ticks keep running inside it, already idle.
-    host.showVersionMismatch(versionMismatchText(messages.text(Msg::MsgVersionMismatch), unitVersion));
-    statusTicks = 0;
+    host.operationFailed(operation);
+    // The report is modal: ticks keep running inside it, already idle.
+    host.versionMismatch(versionMismatchText(language.text(Msg::MsgVersionMismatch), unitVersion),
+                         unitVersion);
+    statusTime = 0;
 }

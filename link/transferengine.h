@@ -11,55 +11,66 @@
 #include <cstdint>
 #include <optional>
 
-class MessageTable;
+class UiLanguage;
 
 enum class TransferMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3 };
 
-// Everything the transfer engine needs of the window that hosts it. The engine
-// owns no widgets and no timer: the window's 55 ms tick calls tick(), and the
-// window carries out these requests on its controls.
+// What the status report shows: a caption on button face or red, and a
+// progress gauge. The gauge's minimum is 0; a maximum of 0 is ignored, a lower
+// maximum pulls the progress down with it and the progress stays within
+// 0..maximum, so a storing count above its start reads as an empty gauge.
+struct TransferStatus
+{
+    QString caption;
+    bool red = false;
+    bool visible = false;
+    int gaugeMax = 1;
+    int gaugeProgress = 0;
+    bool gaugeVisible = false;
+
+    friend bool operator==(const TransferStatus &, const TransferStatus &) = default;
+};
+
+// What the engine needs from its owner: the line, the image's own rules, and
+// somewhere to report to. The engine owns no widgets and no timer.
 class TransferHost
 {
 public:
     virtual ~TransferHost() = default;
 
-    // The line: the receive poll of one tick, and sending one frame.
+    // The receive poll of one tick, and sending one frame.
     virtual std::optional<Frame> pollReceive() = 0;
     virtual void sendFrame(const Frame &frame) = 0;
 
-    // The parameter image's own operations (the window's NormaliseImage and ShowImage).
+    // A block from the unit is in the image, or the unit identified itself:
+    // the owner brings the image into range, then shows it.
     virtual void normaliseImage() = 0;
     virtual void showImage() = 0;
 
-    // The status label.
-    virtual void setStatusCaption(const QString &caption) = 0;
-    virtual void setStatusRed(bool red) = 0; // red on error, button face otherwise
-    virtual void setStatusVisible(bool visible) = 0;
+    // The status report changed (called on every change, also to the same value).
+    virtual void statusChanged(const TransferStatus &status) = 0;
+    // Once a tick: whether "No Connection" is to be seen.
+    virtual void connectionShown(bool shown) = 0;
+    // No connection: a version warning from the last live frame is stale.
+    virtual void liveVersionStale() = 0;
+    // A read replaces the set, so it no longer comes from a file.
+    virtual void readStarted() = 0;
+    // The unit speaks another protocol version. A modal report: ticks go on
+    // meanwhile and may re-enter the engine, which is already idle.
+    virtual void versionMismatch(const QString &text, std::uint8_t unitVersion) = 0;
 
-    // The progress gauge, which keeps its progress within 0..max and ignores a max of 0.
-    virtual int gaugeMax() const = 0;
-    virtual void setGaugeMax(int max) = 0;
-    virtual int gaugeProgress() const = 0;
-    virtual void setGaugeProgress(int progress) = 0;
-    virtual void setGaugeVisible(bool visible) = 0;
-
-    // The file-name label: a read replaces the set, so it no longer comes from a file.
-    virtual void clearFileLabel() = 0;
-
-    // "No Connection" and the live version warning.
-    virtual void setConnectionVisible(bool visible) = 0;
-    virtual void hideVersionLabel() = 0;
-
-    // A modal message box; returns when the user has closed it. Ticks go on
-    // meanwhile and may re-enter the engine.
-    virtual void showVersionMismatch(const QString &text) = 0;
-
-    // A new identity block is in the engine's identity record; its texts are decoded.
+    // A new identity block is in the identity record; its texts are decoded.
     virtual void identityReceived(const IdentityTexts &texts) = 0;
-    // A live-data frame was accepted; the window shows its values.
+    // A live-data frame was accepted.
     virtual void liveDataReceived(const LiveData &live) = 0;
-    // The last step of every tick: the curve row of the live engine speed.
-    virtual void highlightCurveRow() = 0;
+
+    // How the operation the user asked for ended: a read or a program counts
+    // as succeeded only once its verify has.
+    virtual void operationSucceeded(Operation) {}
+    virtual void operationFailed(Operation) {}
+
+    // The last step of every tick.
+    virtual void tickDone() = 0;
 };
 
 // The read / verify / program state machine and the connection watch.
@@ -75,12 +86,12 @@ public:
     static constexpr std::uint8_t kLiveDataTicks = 6; // live data is requested every 6 idle ticks
     static constexpr std::uint8_t kStatusTicks = 200; // a report stays 200 ticks after its last change
     static constexpr std::uint8_t kSilenceLimit = 18; // "No Connection" after 18 ticks without a frame
-    static constexpr int kSavingStart = 110;          // the unit counts its storing down from 110
+    static constexpr int kSavingStart = kUnitSavingStart; // the unit counts its storing down from here
 
     TransferEngine(TransferHost &host, ParameterImage &image, UnitIdentity &identity,
-                   const MessageTable &messages);
+                   const UiLanguage &language);
 
-    // The commands. Program and Verify expect the window to have captured,
+    // The commands. Program and Verify expect the owner to have captured,
     // normalised and shown the image first.
     void startProgram();
     void startVerify();
@@ -90,25 +101,36 @@ public:
     void startProgramAfterChange();
 
     // One 55 ms tick: poll, the mode's step, the status count-down, the
-    // connection indicator, the curve-row highlight.
+    // connection indicator, then the host's last step.
     void tick();
 
     // A frame from the poll: 0xB0 is live data, anything else a transfer reply.
     void handleFrame(const Frame &frame);
 
-    // The transfer state, as the window owns it.
-    TransferMode transferMode = TransferMode::Idle;
-    std::uint8_t commandCode = 0;
-    std::uint8_t attemptCount = 0;
-    std::uint8_t replyWaitTicks = 0;
-    std::uint8_t statusTicks = 0;
-    std::uint8_t silenceTicks = 0;
-    bool programDone = false;
-    std::uint16_t savingCountdown = 0;
-    // Set while the window is being printed: the status and connection labels stay hidden.
-    bool printing = false;
+    // "No Connection" until the unit first answers (the state at start-up).
+    void showNoConnection() { silence = kSilenceLimit; }
+    // While the window is being printed the status and connection labels stay hidden.
+    void setPrinting(bool on) { printingNow = on; }
+    // New and Open take the report off the screen; a running display time
+    // brings the caption back on the next tick, the gauge only with a new step.
+    void hideStatus();
+
+    TransferMode transferMode() const { return mode; }
+    std::uint8_t commandCode() const { return command; }
+    std::uint8_t attemptCount() const { return attempts; }
+    std::uint8_t replyWaitTicks() const { return replyWait; }
+    std::uint8_t statusTicks() const { return statusTime; }
+    std::uint8_t silenceTicks() const { return silence; }
+    bool programDone() const { return programmed; }
+    std::uint16_t savingCountdown() const { return saving; }
+    bool printing() const { return printingNow; }
+    bool noConnection() const { return silence >= kSilenceLimit; }
+    const TransferStatus &status() const { return shown; }
 
 private:
+    friend struct TransferEngineTestAccess;
+
+    void start(TransferMode newMode, std::uint8_t code, Operation operation);
     void sendTransferFrame();
     void showStartStatus(Operation operation);
     void handleReply(const Frame &frame);
@@ -126,11 +148,29 @@ private:
     void stepOperation();
     void stepIdle();
 
+    // The report, changed only through these so the host hears of every change.
+    void setCaption(const QString &caption, bool red);
+    void setStatusVisible(bool visible);
+    void setGaugeMax(int max);
+    void setGaugeProgress(int progress);
+    void setGaugeVisible(bool visible);
+    void report();
+
     TransferHost &host;
     ParameterImage &image;
     UnitIdentity &identity;
-    const MessageTable &messages;
-};
+    const UiLanguage &language;
 
-// versionMismatchText() is declared in link/telemetry.h: the live read-out
-// shows the same text in its version label.
+    TransferMode mode = TransferMode::Idle;
+    std::uint8_t command = 0;
+    std::uint8_t attempts = 0;
+    std::uint8_t replyWait = 0;
+    std::uint8_t statusTime = 0;
+    std::uint8_t silence = 0;
+    bool programmed = false;
+    std::uint16_t saving = 0;
+    bool printingNow = false;
+    // What the user asked for; the mode moves on to Verifying inside it.
+    Operation operation = Operation::Program;
+    TransferStatus shown;
+};

@@ -18,7 +18,7 @@ public:
     static constexpr int kIdleRpm = 1200;
     static constexpr qint64 kSweepPeriodMs = 20000;
     static constexpr int kNominalMillivolts = 13800;
-    static constexpr int kSavingStart = 110;
+    static constexpr int kSavingStart = kUnitSavingStart;
     static constexpr int kSavingStep = 22; // 110 down to 0 over five live frames
 
     SimUnit(const SimOptions &options, const ParameterBlock &initialBlock);

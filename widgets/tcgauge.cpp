@@ -229,8 +229,7 @@ void TCGauge::setMaxValue(int value)
     if (progress_ > value) {
         storeProgress(value);
     }
-    // Also when the maximum is unchanged: the transfer engine relies on this to
-    // redraw the status gauge on every idle tick.
+    // Also when the maximum is unchanged: setting it is a request to redraw.
     repaint();
 }
 

@@ -1,14 +1,13 @@
 #include "widgets/tformabout.h"
 
 #include "i18n/language.h"
+#include "widgets/screenplace.h"
 #include "widgets/designfont.h"
 #include "widgets/pictures.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 
@@ -70,10 +69,7 @@ void TFormAbout::FormCreate()
     LabelDate->adjustSize();
     LabelTime->setText(QStringLiteral(__TIME__));
     LabelTime->adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
-    }
+    move(screenplace::centredByHalves(size()));
 }
 
 QString TFormAbout::captionFor(std::uint8_t languageIndex, const QString &current)
@@ -94,7 +90,7 @@ QString TFormAbout::captionFor(std::uint8_t languageIndex, const QString &curren
 
 void TFormAbout::FormActivate()
 {
-    setWindowTitle(captionFor(language::index(), windowTitle()));
+    setWindowTitle(captionFor(languageIndex, windowTitle()));
 }
 
 void TFormAbout::Button1Click()

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <cstdint>
+
 class QLabel;
 
 // The About window: the maker's identification, the program's build date and
@@ -16,6 +18,7 @@ public:
 
     // The caption follows the language of the moment each time the window opens.
     static QString captionFor(std::uint8_t languageIndex, const QString &current);
+    void setLanguage(std::uint8_t index) { languageIndex = index; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -29,4 +32,5 @@ private:
     QLabel *LabelDate = nullptr;
     QLabel *LabelTime = nullptr;
     QLabel *LabelExit = nullptr;
+    std::uint8_t languageIndex = 0;
 };

@@ -25,7 +25,7 @@ int main(int argc, char **argv)
         return 1;
     }
     int ticks = 0;
-    QObject::connect(window.Timer1, &QTimer::timeout, [&ticks] { ++ticks; });
+    QObject::connect(window.timer(), &QTimer::timeout, [&ticks] { ++ticks; });
 
     std::vector<int> counts;
     for (int run = 0; run < runs; ++run) {
@@ -38,7 +38,7 @@ int main(int argc, char **argv)
         // Success is the engine back in Idle without the red error report; in
         // that tick the status may already read "Programing: OK" or "Saving:".
         const bool ok = QTest::qWaitFor(
-            [&] { return window.engine.transferMode == TransferMode::Idle; }, 5000);
+            [&] { return window.session().engine().transferMode() == TransferMode::Idle; }, 5000);
         if (!ok || status->palette().color(QPalette::Window) == QColor(255, 0, 0)) {
             std::fprintf(stderr, "run %d: no success report (%s)\n", run, qPrintable(status->text()));
             return 1;
@@ -46,7 +46,7 @@ int main(int argc, char **argv)
         counts.push_back(ticks);
         // Let the unit finish storing before the next run.
         QTest::qWait(400);
-        (void)QTest::qWaitFor([&] { return window.engine.savingCountdown == 0; }, 5000);
+        (void)QTest::qWaitFor([&] { return window.session().engine().savingCountdown() == 0; }, 5000);
     }
     std::sort(counts.begin(), counts.end());
     std::printf("program ticks: min %d median %d max %d over %d runs (target <= 4)\n", counts.front(),

@@ -49,7 +49,7 @@ TEST_F(EditingTest, TypedValuesAreTakenOnlyAsWholeNumbersInRange)
     for (const auto &c : cases) {
         typeAndLeave(c.edit, QString::fromUtf8(c.typed));
         EXPECT_EQ(text(c.edit), c.shown) << c.edit << " typed \"" << c.typed << "\"";
-        EXPECT_EQ(window->parameterImage[c.byte], c.value) << c.edit << " typed \"" << c.typed << "\"";
+        EXPECT_EQ(window->session().image()[c.byte], c.value) << c.edit << " typed \"" << c.typed << "\"";
     }
 }
 
@@ -58,7 +58,7 @@ TEST_F(EditingTest, ASpeedTypedBelowItsPredecessorIsPushedAboveIt)
     typeAndLeave("EditRpmAdv4", "2,000");
     EXPECT_EQ(text("EditRpmAdv3"), "3,000");
     EXPECT_EQ(text("EditRpmAdv4"), "3,100");
-    EXPECT_EQ(window->parameterImage.rpmAdv(3), 31);
+    EXPECT_EQ(window->session().image().rpmAdv(3), 31);
 }
 
 TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
@@ -70,33 +70,33 @@ TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
     EXPECT_EQ(text("Edit50"), "5"); // advances stay plain digits
 
     typeAndLeave("EditOmez2", "15 500");
-    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 155);
+    EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 155);
     EXPECT_EQ(text("EditOmez2"), QString("15") + kNbsp + "500");
 }
 
 TEST_F(EditingTest, BytesOutsideASpinnersRangeShowAtItsEndUntilCaptured)
 {
-    window->parameterImage.advance(0) = 70;
-    window->parameterImage[ParameterImage::kLimiter] = 0;
-    window->parameterImage[ParameterImage::kTop14] = 12;
+    window->session().image().advance(0) = 70;
+    window->session().image()[ParameterImage::kLimiter] = 0;
+    window->session().image()[ParameterImage::kTop14] = 12;
     window->ShowImage();
     EXPECT_EQ(text("Edit50"), "60");
     EXPECT_EQ(text("EditOmez2"), "999");
     EXPECT_EQ(text("EditPalec13"), "9");
     // The image keeps what came from the unit or a file until the next capture.
-    EXPECT_EQ(window->parameterImage.advance(0), 70);
-    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 0);
+    EXPECT_EQ(window->session().image().advance(0), 70);
+    EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 0);
     window->CaptureControls();
-    EXPECT_EQ(window->parameterImage.advance(0), 60);
-    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 9);
-    EXPECT_EQ(window->parameterImage[ParameterImage::kTop14], 9);
+    EXPECT_EQ(window->session().image().advance(0), 60);
+    EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 9);
+    EXPECT_EQ(window->session().image()[ParameterImage::kTop14], 9);
 }
 
 TEST_F(EditingTest, SpinnerClicksCommitAtOnce)
 {
     auto *spin = control<UpDown>("UpDownRpmAdv3");
     QTest::mouseClick(spin->childAt(8, 3), Qt::LeftButton);
-    EXPECT_EQ(window->parameterImage.rpmAdv(2), 31);
+    EXPECT_EQ(window->session().image().rpmAdv(2), 31);
     EXPECT_EQ(text("EditRpmAdv3"), "3,100");
 
     // Stepping point 2 up into point 3 pushes point 3 on.
@@ -114,14 +114,14 @@ TEST_F(EditingTest, CheckBoxesCommitOnAMouseReleaseButNotFromTheKeyboard)
     QTest::keyClick(tacho, Qt::Key_Space);
     EXPECT_FALSE(tacho->isChecked());
     QApplication::processEvents();
-    EXPECT_EQ(window->parameterImage[ParameterImage::kRpm2], 1) << "a key toggle must not commit";
+    EXPECT_EQ(window->session().image()[ParameterImage::kRpm2], 1) << "a key toggle must not commit";
 
     auto *blocking = control<QCheckBox>("CheckBoxBlokEnable");
     QTest::mouseClick(blocking, Qt::LeftButton, {}, QPoint(5, blocking->height() / 2));
     EXPECT_FALSE(blocking->isChecked());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->parameterImage[ParameterImage::kBlokEnable] == 0; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->session().image()[ParameterImage::kBlokEnable] == 0; }, 1000));
     // The same capture took the keyboard's change of the other box along.
-    EXPECT_EQ(window->parameterImage[ParameterImage::kRpm2], 0);
+    EXPECT_EQ(window->session().image()[ParameterImage::kRpm2], 0);
 }
 
 TEST_F(EditingTest, ProgrammingAfterChangeTurnsRedWhileTicked)
@@ -142,15 +142,15 @@ TEST_F(EditingTest, LeavingAnEditForAnotherCommitsIt)
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, "42");
-    EXPECT_EQ(window->parameterImage.advance(5), 33);
+    EXPECT_EQ(window->session().image().advance(5), 33);
     QTest::keyClick(edit, Qt::Key_Tab);
-    EXPECT_EQ(window->parameterImage.advance(5), 42);
+    EXPECT_EQ(window->session().image().advance(5), 42);
 }
 
 TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
 {
-    window->parameterImage[7] = 0xAB;     // a reserved byte read from a unit
-    window->parameterImage[52] = 0xCD;    // a spare byte
+    window->session().image()[7] = 0xAB;     // a reserved byte read from a unit
+    window->session().image()[52] = 0xCD;    // a spare byte
     typeAndLeave("Edit59", "0");
     typeAndLeave("EditOmez2", "12,000");
     control<QLabel>("LabelFile2")->setText("/tmp/x.ign");
@@ -159,8 +159,8 @@ TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
     window->MenuNewClick();
     EXPECT_EQ(text("Edit59"), "33");
     EXPECT_EQ(text("EditOmez2"), "7,000");
-    EXPECT_EQ(window->parameterImage[7], 0xAB);
-    EXPECT_EQ(window->parameterImage[52], 0xCD);
+    EXPECT_EQ(window->session().image()[7], 0xAB);
+    EXPECT_EQ(window->session().image()[52], 0xCD);
     EXPECT_EQ(text("LabelFile2"), "");
     EXPECT_FALSE(control("LabelHlaseni")->isVisibleTo(window.get()));
     EXPECT_FALSE(control("CGaugeProgram")->isVisibleTo(window.get()));

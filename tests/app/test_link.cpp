@@ -69,11 +69,10 @@ class LinkWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        language::setIndex(language::kEnglish);
         window = std::make_unique<TFormHlav>();
         auto owned = std::make_unique<FakeTransport>();
         port = owned.get();
-        window->setTransport(std::move(owned));
+        window->session().setTransport(std::move(owned));
     }
     void TearDown() override
     {
@@ -155,7 +154,7 @@ TEST_F(LinkWindowTest, ComMenuClosesTheOldPortFirstAndMovesTheSingleCheckMark)
     port->events.clear();
     window->findChild<QAction *>("MenuCom3")->trigger();
     EXPECT_EQ(port->events, QStringList({"close", "open /dev/ttyUSB0"}));
-    EXPECT_EQ(window->portNumber, 3);
+    EXPECT_EQ(window->session().portNumber(), 3);
     for (int n = 1; n <= 10; ++n)
         EXPECT_EQ(window->findChild<QAction *>(QStringLiteral("MenuCom%1").arg(n))->isChecked(), n == 3) << n;
 
@@ -202,7 +201,7 @@ TEST_F(LinkWindowTest, IdleTicksAskForLiveDataAndShowIt)
     EXPECT_EQ(port->sent[0][0], 0x30);
     ticks(1); // the answer is polled on the next tick
     EXPECT_EQ(label("LabelRpm"), "RPM = 3500 ");
-    EXPECT_EQ(window->liveRpm, 3500);
+    EXPECT_EQ(window->session().liveRpm(), 3500);
     EXPECT_EQ(control<TCGauge>("CGaugeRpm")->progress(), 50); // 3500 of the 7000 limiter
     EXPECT_EQ(label("LabelNapeti"), "U =  7.5 [V]");
     EXPECT_EQ(background("LabelNapeti"), QColor(255, 255, 0));
@@ -234,11 +233,11 @@ TEST_F(LinkWindowTest, ALimiterOfZeroLeavesTheSpeedGaugeAtZero)
     unit.live.rpm = 5000;
     port->unit = [&unit](const Frame &f) { return unit.answer(f); };
     start();
-    window->parameterImage[ParameterImage::kLimiter] = 0; // as a file or a unit may leave it
+    window->session().image()[ParameterImage::kLimiter] = 0; // as a file or a unit may leave it
     ticks(7);
     EXPECT_EQ(label("LabelRpm"), "RPM = 5000 ");
     EXPECT_EQ(control<TCGauge>("CGaugeRpm")->progress(), 0);
-    EXPECT_EQ(window->parameterImage[ParameterImage::kLimiter], 0);
+    EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 0);
 }
 
 TEST_F(LinkWindowTest, ProgramFromTheWindowReportsEachStage)
@@ -269,7 +268,7 @@ TEST_F(LinkWindowTest, ProgramFromTheWindowReportsEachStage)
     ticks(1);
     EXPECT_EQ(label("LabelHlaseni"), "Programing: OK");
     EXPECT_EQ(control<TCGauge>("CGaugeProgram")->PercentDone(), 100);
-    EXPECT_EQ(window->engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
     EXPECT_EQ(unit.block[ParameterImage::kAdvance + 3], 41);
 }
 
@@ -295,23 +294,22 @@ TEST_F(LinkWindowTest, AVersionMismatchShowsItsBoxAndWritesNothing)
     ticks(25);
     for (const Frame &f : port->sent)
         EXPECT_NE(f[0], 0x01) << "a block was written to a unit of another version";
-    EXPECT_EQ(window->engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
 }
 
 TEST_F(LinkWindowTest, StartFillsTheMessagesOfTheLanguageAndTheMenuSwitchesThem)
 {
     start();
-    EXPECT_EQ(window->messages.text(Msg::MsgProgramError), "Program error!");
+    EXPECT_EQ(window->session().language().text(Msg::MsgProgramError), "Program error!");
     EXPECT_TRUE(window->findChild<QAction *>("MenuEnglish")->isChecked());
     window->findChild<QAction *>("MenuCzech")->trigger();
-    EXPECT_EQ(language::index(), language::kCzech);
-    EXPECT_EQ(window->messages.text(Msg::MsgVerifyError), QString::fromUtf8("Chyba verifikace!"));
+    EXPECT_EQ(window->session().language().index(), language::kCzech);
+    EXPECT_EQ(window->session().language().text(Msg::MsgVerifyError), QString::fromUtf8("Chyba verifikace!"));
     EXPECT_TRUE(window->findChild<QAction *>("MenuCzech")->isChecked());
     EXPECT_FALSE(window->findChild<QAction *>("MenuEnglish")->isChecked());
     window->MenuProgramClick();
     EXPECT_EQ(label("LabelHlaseni"), QString::fromUtf8("Programování:"));
     window->findChild<QAction *>("MenuGerman")->trigger();
-    EXPECT_EQ(window->messages.text(Msg::MsgSaving), "Speichern:");
+    EXPECT_EQ(window->session().language().text(Msg::MsgSaving), "Speichern:");
     EXPECT_FALSE(window->findChild<QAction *>("MenuCzech")->isChecked());
-    language::setIndex(language::kEnglish);
 }

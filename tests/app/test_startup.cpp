@@ -40,8 +40,8 @@ TEST_F(WindowTest, StartShowsTheDefaultSet)
     EXPECT_EQ(text("LabelVerze1"), "");
     EXPECT_EQ(text("LabelVerze2"), "");
     EXPECT_EQ(text("LabelVerze3"), "");
-    EXPECT_EQ(window->portNumber, 1);
-    EXPECT_EQ(window->engine.silenceTicks, 18);
+    EXPECT_EQ(window->session().portNumber(), 1);
+    EXPECT_EQ(window->session().engine().silenceTicks(), 18);
 }
 
 TEST_F(WindowTest, StatusAndTestWidgetsStartHidden)
@@ -259,9 +259,9 @@ TEST_F(WindowTest, FileDialogsAreConfigured)
 
 TEST_F(WindowTest, TheTimerTicksEvery55MsFromCreation)
 {
-    EXPECT_TRUE(window->Timer1->isActive());
-    EXPECT_EQ(window->Timer1->interval(), 55);
-    EXPECT_EQ(window->Timer1->timerType(), Qt::PreciseTimer);
+    EXPECT_TRUE(window->timer()->isActive());
+    EXPECT_EQ(window->timer()->interval(), 55);
+    EXPECT_EQ(window->timer()->timerType(), Qt::PreciseTimer);
 }
 
 TEST_F(WindowTest, ClosingRunsTheCloseSequenceAndTheLoopEndsWithZero)
@@ -273,7 +273,7 @@ TEST_F(WindowTest, ClosingRunsTheCloseSequenceAndTheLoopEndsWithZero)
     const int exitCode = QApplication::exec();
     EXPECT_EQ(exitCode, 0);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->parameterImage.advance(0), 44);
+    EXPECT_EQ(window->session().image().advance(0), 44);
 }
 
 TEST_F(WindowTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn)
@@ -287,7 +287,7 @@ TEST_F(WindowTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn)
     });
     guarded([] { throw GaugeError("Value must be between 1 and 2147483647"); })();
     EXPECT_EQ(shown, "Value must be between 1 and 2147483647");
-    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(window->timer()->isActive());
 }
 
 TEST_F(WindowTest, ControlsReachTheAccessibilityInterface)

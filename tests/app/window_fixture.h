@@ -17,11 +17,10 @@ class WindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        language::setIndex(language::kEnglish);
         window = std::make_unique<TFormHlav>();
         // Never the machine's own serial ports: a test must not depend on them
         // or hold one another needs.
-        window->setTransport(std::make_unique<FakeTransport>());
+        window->session().setTransport(std::make_unique<FakeTransport>());
         window->FormCreate();
     }
     void TearDown() override

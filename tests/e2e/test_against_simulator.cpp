@@ -36,7 +36,6 @@ protected:
         if (sim->pty.isEmpty())
             GTEST_SKIP() << "the simulator could not open a pseudo-terminal";
         mapCom1To(sim->pty);
-        language::setIndex(language::kEnglish);
         window = std::make_unique<TFormHlav>();
         window->FormCreate();
         window->show();
@@ -85,7 +84,7 @@ TEST_F(AgainstSimulator, ProgramVerifyAndReadWorkThroughThePty)
     type("EditOmez2", "9,500");
     window->MenuProgramClick();
     ASSERT_TRUE(waitForStatus("Programing: OK")) << label("LabelHlaseni").toStdString();
-    EXPECT_EQ(window->engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
     EXPECT_FALSE(label("LabelVerze1").isEmpty()) << "the unit's identity was not shown";
     // The unit then reports storing, and the count of programmings moves on.
     EXPECT_TRUE(waitForStatus("Saving:", 3000));
@@ -131,7 +130,7 @@ TEST_F(AgainstSimulator, NoConnectionShowsAboutASecondAfterTheUnitGoesAway)
     // 6 ticks before the simulator stopped.
     EXPECT_GE(clock.elapsed(), 500);
     // The port hung up and was closed; the tool runs on.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->transport().isOpen(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->session().transport().isOpen(); }, 3000));
 }
 
 TEST(TheProgram, TalksToTheSimulatorAndExitsWithZero)

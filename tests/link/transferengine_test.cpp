@@ -6,8 +6,17 @@
 #include <vector>
 
 #include "i18n/language.h"
-#include "i18n/messagetable.h"
 #include "link/transferengine.h"
+
+// Puts the engine into a state a test starts from, as earlier ticks would have.
+struct TransferEngineTestAccess
+{
+    static std::uint8_t &replyWaitTicks(TransferEngine &e) { return e.replyWait; }
+    static std::uint8_t &statusTicks(TransferEngine &e) { return e.statusTime; }
+    static std::uint8_t &silenceTicks(TransferEngine &e) { return e.silence; }
+    static bool &programDone(TransferEngine &e) { return e.programmed; }
+    static TransferStatus &status(TransferEngine &e) { return e.shown; }
+};
 
 namespace {
 
@@ -74,9 +83,7 @@ struct CaptionChange
     QString text;
 };
 
-// The window as the engine sees it. The gauge keeps its progress within
-// 0..max, ignores a max of 0 and lowers the progress with the max, as the
-// window's gauge does.
+// The engine's owner: a line to a scripted unit, and a record of the reports.
 class FakeHost : public TransferHost
 {
 public:
@@ -129,28 +136,20 @@ public:
         image.normaliseCurve();
     }
     void showImage() override { ++shows; }
-    void setStatusCaption(const QString &text) override
+    void statusChanged(const TransferStatus &status) override
     {
-        caption = text;
+        caption = status.caption;
+        red = status.red;
+        statusVisible = status.visible;
+        max = status.gaugeMax;
+        progress = status.gaugeProgress;
+        gaugeVisible = status.gaugeVisible;
         record();
     }
-    void setStatusRed(bool isRed) override { red = isRed; }
-    void setStatusVisible(bool visible) override { statusVisible = visible; }
-    int gaugeMax() const override { return max; }
-    void setGaugeMax(int value) override
-    {
-        if (value == 0)
-            return;
-        max = value;
-        progress = std::min(progress, max);
-    }
-    int gaugeProgress() const override { return progress; }
-    void setGaugeProgress(int value) override { progress = std::clamp(value, 0, max); }
-    void setGaugeVisible(bool visible) override { gaugeVisible = visible; }
-    void clearFileLabel() override { ++fileLabelClears; }
-    void setConnectionVisible(bool visible) override { connectionVisible = visible; }
-    void hideVersionLabel() override { ++versionHides; }
-    void showVersionMismatch(const QString &text) override
+    void readStarted() override { ++fileLabelClears; }
+    void connectionShown(bool visible) override { connectionVisible = visible; }
+    void liveVersionStale() override { ++versionHides; }
+    void versionMismatch(const QString &text, std::uint8_t) override
     {
         boxes.push_back(text);
         if (whileBoxOpen)
@@ -158,7 +157,7 @@ public:
     }
     void identityReceived(const IdentityTexts &texts) override { identities.push_back(texts); }
     void liveDataReceived(const LiveData &live) override { lives.push_back(live); }
-    void highlightCurveRow() override { ++highlights; }
+    void tickDone() override { ++highlights; }
 
     // Frames with the given code, by the tick they were sent on.
     std::vector<int> sendTicks(std::uint8_t code) const
@@ -224,15 +223,13 @@ class TransferEngineTest : public ::testing::Test
 protected:
     TransferEngineTest()
     {
-        language::setIndex(0);
-        messages.fill(0);
+        lang.select(0);
         const auto block = validBlock(1);
         std::copy(block.begin(), block.end(), image.bytes.begin());
         image[50] = 0xA5; // a spare byte, never part of a transfer
         host.unit.stored = validBlock(100);
-        engine.silenceTicks = 18;
+        TransferEngineTestAccess::silenceTicks(engine) = 18;
     }
-    ~TransferEngineTest() override { language::setIndex(0); }
 
     void runTicks(int count)
     {
@@ -251,9 +248,9 @@ protected:
 
     ParameterImage image;
     UnitIdentity identity;
-    MessageTable messages;
+    UiLanguage lang;
     FakeHost host{image};
-    TransferEngine engine{host, image, identity, messages};
+    TransferEngine engine{host, image, identity, lang};
 };
 
 using Ticks = std::vector<int>;
@@ -285,8 +282,8 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     EXPECT_EQ(host.sendTicks(0x01), Ticks{1});
 
     runTicks(1); // 0x81 echo -> 0x41 with the image
-    EXPECT_TRUE(engine.programDone);
-    EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
+    EXPECT_TRUE(engine.programDone());
+    EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
     EXPECT_EQ(host.caption.toStdString(), "Verify:");
     EXPECT_EQ(host.progress, 0);
     ASSERT_EQ(host.sendTicks(0x41), Ticks{2});
@@ -295,7 +292,7 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     EXPECT_TRUE(std::equal(image.bytes.begin(), image.bytes.begin() + 50, host.sent.back().frame.begin() + 1));
 
     runTicks(1); // 0xC1 equal -> success, and the same tick's idle step reports programming
-    EXPECT_EQ(engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
     EXPECT_EQ(host.captionTexts(),
               (std::vector<std::string>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}));
     ASSERT_EQ(host.captions.size(), 4u);
@@ -310,7 +307,7 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     runTicks(4); // the live request goes out on tick 7 (six ticks after the last send on tick 2)
     EXPECT_EQ(host.sendTicks(0x30), Ticks{7});
     runTicks(1);
-    EXPECT_EQ(engine.savingCountdown, 55);
+    EXPECT_EQ(engine.savingCountdown(), 55);
     EXPECT_EQ(host.caption.toStdString(), "Saving:");
     EXPECT_EQ(host.max, 100);
     EXPECT_EQ(host.progress, 50);
@@ -327,11 +324,11 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     ASSERT_EQ(host.tickNumber, 212);
     EXPECT_TRUE(host.statusVisible);
     EXPECT_TRUE(host.gaugeVisible);
-    EXPECT_TRUE(engine.programDone);
+    EXPECT_TRUE(engine.programDone());
     runTicks(1);
     EXPECT_FALSE(host.statusVisible);
     EXPECT_FALSE(host.gaugeVisible);
-    EXPECT_FALSE(engine.programDone);
+    EXPECT_FALSE(engine.programDone());
 }
 
 TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
@@ -357,10 +354,10 @@ TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
 
     EXPECT_EQ(imageBlock(), unitBlock);
     EXPECT_EQ(image[50], 0xA5) << "spare bytes are not part of the block";
-    EXPECT_EQ(engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
     EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Read device:", "Verify:", "Verify: OK"}));
     EXPECT_FALSE(host.red);
-    EXPECT_FALSE(engine.programDone);
+    EXPECT_FALSE(engine.programDone());
     EXPECT_EQ(host.progress, host.max);
 }
 
@@ -370,11 +367,11 @@ TEST_F(TransferEngineTest, VerifyOfEqualBlockSucceedsInOneExchange)
     engine.startVerify();
     EXPECT_EQ(host.caption.toStdString(), "Verify device:");
     EXPECT_EQ(host.fileLabelClears, 0);
-    ASSERT_EQ(engine.silenceTicks, 18);
+    ASSERT_EQ(engine.silenceTicks(), 18);
     runTicks(1);
-    EXPECT_EQ(engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
     EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Verify device:", "Verify: OK"}));
-    EXPECT_EQ(engine.silenceTicks, 1) << "an accepted reply counts as a sign of life";
+    EXPECT_EQ(engine.silenceTicks(), 1) << "an accepted reply counts as a sign of life";
     EXPECT_FALSE(host.connectionVisible);
     EXPECT_EQ(host.sendTicks(0x41), Ticks{0});
 }
@@ -401,8 +398,8 @@ TEST_F(TransferEngineTest, SilentUnitFailsAfterFiveSendingsFourTicksApart)
         UnitIdentity id;
         FakeHost silent(img);
         silent.unit.connected = false;
-        TransferEngine e(silent, img, id, messages);
-        e.silenceTicks = 18;
+        TransferEngine e(silent, img, id, lang);
+        TransferEngineTestAccess::silenceTicks(e) = 18;
         c.start(e);
         auto tickTo = [&](int last) {
             while (silent.tickNumber < last) {
@@ -412,13 +409,13 @@ TEST_F(TransferEngineTest, SilentUnitFailsAfterFiveSendingsFourTicksApart)
         };
         tickTo(19);
         EXPECT_EQ(silent.sendTicks(c.code), (Ticks{0, 4, 8, 12, 16})) << ticksText(silent.sendTicks(c.code));
-        EXPECT_NE(e.transferMode, TransferMode::Idle);
+        EXPECT_NE(e.transferMode(), TransferMode::Idle);
         EXPECT_FALSE(silent.red);
         tickTo(20); // 1.1 s after the first sending
-        EXPECT_EQ(e.transferMode, TransferMode::Idle);
+        EXPECT_EQ(e.transferMode(), TransferMode::Idle);
         EXPECT_EQ(silent.caption.toStdString(), c.error);
         EXPECT_TRUE(silent.red);
-        EXPECT_EQ(e.statusTicks, 199) << "set to 200, then counted once in the same tick";
+        EXPECT_EQ(e.statusTicks(), 199) << "set to 200, then counted once in the same tick";
         EXPECT_EQ(silent.sendTicks(c.code).size(), 5u);
         EXPECT_TRUE(silent.connectionVisible) << "No Connection stays throughout";
         // Shown for 11 s: visible through tick 219, gone on tick 220.
@@ -466,7 +463,7 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
         h.unit.echoCorruptAt = c.echoCorruptAt;
         h.unit.storedCorruptAt = c.storedCorruptAt;
         std::copy(img.bytes.begin(), img.bytes.begin() + 50, h.unit.stored.begin());
-        TransferEngine e(h, img, id, messages);
+        TransferEngine e(h, img, id, lang);
         if (c.verify)
             e.startVerify();
         else
@@ -475,14 +472,14 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
             ++h.tickNumber;
             e.tick();
         }
-        EXPECT_NE(e.transferMode, TransferMode::Idle);
+        EXPECT_NE(e.transferMode(), TransferMode::Idle);
         ++h.tickNumber;
         e.tick();
         EXPECT_EQ(h.sendTicks(c.resentCode), c.sendings) << ticksText(h.sendTicks(c.resentCode));
-        EXPECT_EQ(e.transferMode, TransferMode::Idle);
+        EXPECT_EQ(e.transferMode(), TransferMode::Idle);
         EXPECT_EQ(h.caption.toStdString(), c.error);
         EXPECT_TRUE(h.red);
-        EXPECT_FALSE(e.programDone);
+        EXPECT_FALSE(e.programDone());
         if (!c.verify) {
             EXPECT_TRUE(h.sendTicks(0x41).empty()) << "no verify after a wrong echo";
         }
@@ -503,14 +500,14 @@ TEST_F(TransferEngineTest, ReadOfCurveBreakingNormalisationEndsInVerifyError)
     host.unit.stored = unitBlock;
     engine.startRead();
     runTicks(2);
-    EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
     EXPECT_EQ(image.rpmAdv(3), 40);
     EXPECT_EQ(image.rpmAdv(4), 41) << "the image holds the normalised curve";
     runTicks(18);
     EXPECT_EQ(host.sendTicks(0x41), (Ticks{1, 2, 5, 9, 13, 17})) << ticksText(host.sendTicks(0x41));
-    EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
     runTicks(1);
-    EXPECT_EQ(engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
     EXPECT_EQ(host.caption.toStdString(), "Verify error!") << "a read that got its block fails as a verify";
     EXPECT_TRUE(host.red);
     auto expected = unitBlock;
@@ -528,15 +525,15 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
         FakeHost h(img);
         h.unit.version = 15;
         const auto unitBefore = h.unit.stored;
-        TransferEngine e(h, img, id, messages);
+        TransferEngine e(h, img, id, lang);
         std::vector<TransferMode> modesInBox;
         // The box's own message loop keeps ticking the engine.
         h.whileBoxOpen = [&] {
-            modesInBox.push_back(e.transferMode);
+            modesInBox.push_back(e.transferMode());
             ++h.tickNumber;
             e.tick();
-            modesInBox.push_back(e.transferMode);
-            EXPECT_GT(e.statusTicks, 0) << "still counting while the box is open";
+            modesInBox.push_back(e.transferMode());
+            EXPECT_GT(e.statusTicks(), 0) << "still counting while the box is open";
         };
         if (program)
             e.startProgram();
@@ -547,8 +544,8 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
         ASSERT_EQ(h.boxes.size(), 1u);
         EXPECT_EQ(h.boxes[0].toStdString(), "Unmatched version of PC and Ignition programs!  PC-16, IGN-15");
         EXPECT_EQ(modesInBox, (std::vector<TransferMode>{TransferMode::Idle, TransferMode::Idle}));
-        EXPECT_EQ(e.transferMode, TransferMode::Idle);
-        EXPECT_EQ(e.statusTicks, 0);
+        EXPECT_EQ(e.transferMode(), TransferMode::Idle);
+        EXPECT_EQ(e.statusTicks(), 0);
         EXPECT_EQ(id.version(), 15) << "the identity is kept";
         EXPECT_EQ(h.identities.size(), 1u);
         EXPECT_EQ(h.normalisations, 1);
@@ -576,7 +573,7 @@ TEST_F(TransferEngineTest, ProgramFailingAfterEarlierSuccessForgetsTheSuccess)
     engine.startProgram();
     runTicks(20);
     EXPECT_EQ(host.caption.toStdString(), "Program error!");
-    EXPECT_FALSE(engine.programDone);
+    EXPECT_FALSE(engine.programDone());
     runTicks(10);
     EXPECT_EQ(host.caption.toStdString(), "Program error!");
     EXPECT_TRUE(host.red);
@@ -586,10 +583,10 @@ TEST_F(TransferEngineTest, ReadRightAfterProgramReportsOnlyItsVerify)
 {
     engine.startProgram();
     runTicks(3);
-    ASSERT_TRUE(engine.programDone);
+    ASSERT_TRUE(engine.programDone());
     engine.startRead();
     runTicks(3);
-    EXPECT_FALSE(engine.programDone) << "a read forgets the programming";
+    EXPECT_FALSE(engine.programDone()) << "a read forgets the programming";
     runTicks(5);
     EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
 }
@@ -600,7 +597,7 @@ TEST_F(TransferEngineTest, VerifyRightAfterProgramReportsItsOwnResult)
     runTicks(3);
     ASSERT_EQ(host.caption.toStdString(), "Programing: OK");
     engine.startVerify();
-    EXPECT_FALSE(engine.programDone);
+    EXPECT_FALSE(engine.programDone());
     runTicks(3);
     EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
     runTicks(10);
@@ -643,19 +640,19 @@ TEST_F(TransferEngineTest, BadOrUnexpectedFramesAreDroppedWithoutEffect)
         UnitIdentity id;
         FakeHost h(img);
         h.unit.connected = false;
-        TransferEngine e(h, img, id, messages);
+        TransferEngine e(h, img, id, lang);
         if (!c.idle)
             e.startRead();
-        e.silenceTicks = 10;
-        const TransferMode mode = e.transferMode;
-        const std::uint8_t code = e.commandCode;
+        TransferEngineTestAccess::silenceTicks(e) = 10;
+        const TransferMode mode = e.transferMode();
+        const std::uint8_t code = e.commandCode();
         h.incoming.push_back(c.frame);
         ++h.tickNumber;
         e.tick();
-        EXPECT_EQ(e.silenceTicks, 11) << "the connection watch kept counting";
-        EXPECT_EQ(e.transferMode, mode);
-        EXPECT_EQ(e.commandCode, code);
-        EXPECT_EQ(e.attemptCount, c.idle ? 0 : 1);
+        EXPECT_EQ(e.silenceTicks(), 11) << "the connection watch kept counting";
+        EXPECT_EQ(e.transferMode(), mode);
+        EXPECT_EQ(e.commandCode(), code);
+        EXPECT_EQ(e.attemptCount(), c.idle ? 0 : 1);
         EXPECT_TRUE(h.identities.empty());
         EXPECT_TRUE(h.lives.empty());
         EXPECT_EQ(id, UnitIdentity{});
@@ -674,18 +671,18 @@ TEST_F(TransferEngineTest, LiveFrameInTheMiddleOfATransferIsDecodedAndLeavesItAl
     engine.startVerify();
     // The live reply to an earlier request arrives ahead of the verify's answer.
     host.incoming.push_front(encodeLiveData(live));
-    engine.silenceTicks = 12;
+    TransferEngineTestAccess::silenceTicks(engine) = 12;
     runTicks(1);
     ASSERT_EQ(host.lives.size(), 1u);
     EXPECT_EQ(host.lives[0].rpm, 4321);
-    EXPECT_EQ(engine.savingCountdown, 7);
-    EXPECT_EQ(engine.silenceTicks, 1) << "reset by the live frame, then counted";
-    EXPECT_EQ(engine.transferMode, TransferMode::Verifying);
-    EXPECT_EQ(engine.attemptCount, 1);
-    EXPECT_EQ(engine.replyWaitTicks, 1);
+    EXPECT_EQ(engine.savingCountdown(), 7);
+    EXPECT_EQ(engine.silenceTicks(), 1) << "reset by the live frame, then counted";
+    EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
+    EXPECT_EQ(engine.attemptCount(), 1);
+    EXPECT_EQ(engine.replyWaitTicks(), 1);
     EXPECT_EQ(host.caption.toStdString(), "Verify device:") << "no storing report while an operation runs";
     runTicks(1);
-    EXPECT_EQ(engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
     EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Verify device:", "Verify: OK", "Saving:"}))
         << "once idle, the same tick reports the storing the live frame announced";
 }
@@ -700,7 +697,7 @@ TEST_F(TransferEngineTest, LiveDataRequestedEverySixIdleTicksAndNeverRetried)
         UnitIdentity id;
         FakeHost h(img);
         h.unit.connected = answering;
-        TransferEngine e(h, img, id, messages);
+        TransferEngine e(h, img, id, lang);
         for (int i = 0; i < 31; ++i) {
             ++h.tickNumber;
             e.tick();
@@ -720,7 +717,7 @@ TEST_F(TransferEngineTest, LiveDataRequestedEverySixIdleTicksAndNeverRetried)
 TEST_F(TransferEngineTest, NoConnectionAfterEighteenSilentTicksHiddenByNextFrame)
 {
     host.unit.connected = false;
-    engine.silenceTicks = 0;
+    TransferEngineTestAccess::silenceTicks(engine) = 0;
     runTicks(18);
     EXPECT_FALSE(host.connectionVisible);
     EXPECT_EQ(host.versionHides, 0);
@@ -742,15 +739,15 @@ TEST_F(TransferEngineTest, NoConnectionAfterEighteenSilentTicksHiddenByNextFrame
 
     // While printing, neither the indicator nor the status label shows, and the
     // version label is left as it is.
-    host.setStatusCaption(QStringLiteral("x"));
-    engine.statusTicks = 50;
-    engine.printing = true;
+    TransferEngineTestAccess::status(engine).caption = QStringLiteral("x");
+    TransferEngineTestAccess::statusTicks(engine) = 50;
+    engine.setPrinting(true);
     runTicks(3);
     EXPECT_FALSE(host.connectionVisible);
     EXPECT_FALSE(host.statusVisible);
     EXPECT_EQ(host.versionHides, 6);
-    EXPECT_EQ(engine.statusTicks, 47) << "the display time still runs";
-    engine.printing = false;
+    EXPECT_EQ(engine.statusTicks(), 47) << "the display time still runs";
+    engine.setPrinting(false);
     runTicks(1);
     EXPECT_TRUE(host.connectionVisible);
     EXPECT_TRUE(host.statusVisible);
@@ -768,8 +765,8 @@ TEST_F(TransferEngineTest, StoringProgressGaugeFollowsTheCountdown)
     for (const Case &c : cases) {
         host.unit.connected = false; // only the frames queued here arrive
     // Start from a half-full gauge so that a clamp to 0 is visible.
-        host.max = 100;
-        host.progress = 50;
+        TransferEngineTestAccess::status(engine).gaugeMax = 100;
+        TransferEngineTestAccess::status(engine).gaugeProgress = 50;
         LiveData live;
         live.savingCountdown = c.countdown;
         live.protocolVersion = 16;
@@ -778,7 +775,7 @@ TEST_F(TransferEngineTest, StoringProgressGaugeFollowsTheCountdown)
         EXPECT_EQ(host.caption.toStdString(), "Saving:") << "countdown " << c.countdown;
         EXPECT_EQ(host.max, 100) << "countdown " << c.countdown;
         EXPECT_EQ(host.progress, c.progress) << "countdown " << c.countdown;
-        EXPECT_EQ(engine.statusTicks, 199);
+        EXPECT_EQ(engine.statusTicks(), 199);
     }
 }
 
@@ -798,21 +795,21 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
         UnitIdentity id;
         FakeHost h(img);
         h.unit.connected = false;
-        h.setStatusCaption(QStringLiteral("earlier"));
-        h.setStatusRed(true);
-        TransferEngine e(h, img, id, messages);
-        e.programDone = true;
-        e.replyWaitTicks = c.waitBefore;
+        TransferEngine e(h, img, id, lang);
+        TransferEngineTestAccess::status(e).caption = QStringLiteral("earlier");
+        TransferEngineTestAccess::status(e).red = true;
+        TransferEngineTestAccess::programDone(e) = true;
+        TransferEngineTestAccess::replyWaitTicks(e) = c.waitBefore;
         e.startProgramAfterChange();
         EXPECT_TRUE(h.sent.empty()) << "no frame from the command itself";
-        EXPECT_EQ(e.replyWaitTicks, c.waitBefore);
-        EXPECT_EQ(e.transferMode, TransferMode::Programming);
-        EXPECT_EQ(e.commandCode, 0x00);
-        EXPECT_EQ(e.attemptCount, 1);
-        EXPECT_FALSE(e.programDone);
+        EXPECT_EQ(e.replyWaitTicks(), c.waitBefore);
+        EXPECT_EQ(e.transferMode(), TransferMode::Programming);
+        EXPECT_EQ(e.commandCode(), 0x00);
+        EXPECT_EQ(e.attemptCount(), 1);
+        EXPECT_FALSE(e.programDone());
         EXPECT_EQ(h.caption.toStdString(), "Program device:");
         EXPECT_FALSE(h.red);
-        EXPECT_EQ(e.statusTicks, 200);
+        EXPECT_EQ(e.statusTicks(), 200);
         EXPECT_TRUE(h.statusVisible);
         EXPECT_TRUE(h.gaugeVisible);
 
@@ -822,10 +819,10 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
             e.tick();
         }
         EXPECT_EQ(h.sendTicks(0x00), (Ticks{f, f + 4, f + 8, f + 12})) << ticksText(h.sendTicks(0x00));
-        EXPECT_EQ(e.transferMode, TransferMode::Programming);
+        EXPECT_EQ(e.transferMode(), TransferMode::Programming);
         ++h.tickNumber;
         e.tick();
-        EXPECT_EQ(e.transferMode, TransferMode::Idle) << "four sendings, then the error";
+        EXPECT_EQ(e.transferMode(), TransferMode::Idle) << "four sendings, then the error";
         EXPECT_EQ(h.caption.toStdString(), "Program error!");
         EXPECT_EQ(h.sendTicks(0x00).size(), 4u);
     }
@@ -833,7 +830,7 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
 
 TEST_F(TransferEngineTest, ProgramAfterChangeThenRunsLikeAProgram)
 {
-    engine.replyWaitTicks = 2;
+    TransferEngineTestAccess::replyWaitTicks(engine) = 2;
     engine.startProgramAfterChange();
     runTicks(5);
     EXPECT_EQ(host.sendTicks(0x00), Ticks{2});
@@ -850,25 +847,25 @@ TEST_F(TransferEngineTest, NewCommandReplacesTheRunningOne)
     engine.startProgram();
     runTicks(6); // block 0 sent on ticks 0 and 4
     engine.startRead();
-    EXPECT_EQ(engine.transferMode, TransferMode::Reading);
-    EXPECT_EQ(engine.commandCode, 0x40);
-    EXPECT_EQ(engine.attemptCount, 1);
-    EXPECT_EQ(engine.replyWaitTicks, 0);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Reading);
+    EXPECT_EQ(engine.commandCode(), 0x40);
+    EXPECT_EQ(engine.attemptCount(), 1);
+    EXPECT_EQ(engine.replyWaitTicks(), 0);
     EXPECT_EQ(host.caption.toStdString(), "Read device:");
     runTicks(20);
     EXPECT_EQ(host.sendTicks(0x00), (Ticks{0, 4}));
     EXPECT_EQ(host.sendTicks(0x40), (Ticks{6, 10, 14, 18, 22}));
     EXPECT_EQ(host.caption.toStdString(), "Read error!");
-    EXPECT_EQ(engine.transferMode, TransferMode::Idle);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
 
     // A reply to the abandoned command no longer counts.
     host.unit.connected = true;
     engine.startVerify();
     host.incoming.push_front(frameWith(0x80, {}));
-    engine.silenceTicks = 5;
+    TransferEngineTestAccess::silenceTicks(engine) = 5;
     runTicks(1);
     EXPECT_TRUE(host.identities.empty());
-    EXPECT_EQ(engine.silenceTicks, 6);
+    EXPECT_EQ(engine.silenceTicks(), 6);
 }
 
 TEST_F(TransferEngineTest, StartCaptionFollowsTheLanguageAndFrenchKeepsTheOldOne)
@@ -888,7 +885,7 @@ TEST_F(TransferEngineTest, StartCaptionFollowsTheLanguageAndFrenchKeepsTheOldOne
     };
     for (const Case &c : cases) {
         SCOPED_TRACE("language " + std::to_string(c.language));
-        language::setIndex(c.language);
+        lang.setIndex(c.language);
         const std::pair<std::function<void()>, const char16_t *> starts[] = {
             {[&] { engine.startProgram(); }, c.program},
             {[&] { engine.startVerify(); }, c.verify},
@@ -896,13 +893,13 @@ TEST_F(TransferEngineTest, StartCaptionFollowsTheLanguageAndFrenchKeepsTheOldOne
             {[&] { engine.startProgramAfterChange(); }, c.program},
         };
         for (const auto &[start, expected] : starts) {
-            host.setStatusCaption(QStringLiteral("earlier"));
-            host.setStatusRed(true);
-            engine.statusTicks = 0;
+            TransferEngineTestAccess::status(engine).caption = QStringLiteral("earlier");
+            TransferEngineTestAccess::status(engine).red = true;
+            TransferEngineTestAccess::statusTicks(engine) = 0;
             start();
             EXPECT_EQ(host.caption.toStdString(), QString::fromUtf16(expected).toStdString());
             EXPECT_FALSE(host.red);
-            EXPECT_EQ(engine.statusTicks, 200);
+            EXPECT_EQ(engine.statusTicks(), 200);
             EXPECT_TRUE(host.statusVisible);
         }
     }

@@ -1,0 +1,108 @@
+#include "session/unitsession.h"
+
+#include "link/portnames.h"
+#include "link/receivepoll.h"
+#include "link/serialtransport.h"
+
+class UnitSession::Host : public TransferHost
+{
+public:
+    explicit Host(UnitSession &session) : s(session) {}
+
+    std::optional<Frame> pollReceive() override { return ::pollReceive(*s.port); }
+    void sendFrame(const Frame &frame) override { s.port->send(frameToBytes(frame)); }
+    void normaliseImage() override { s.normalise(); }
+    void showImage() override { emit s.imageChanged(); }
+    void statusChanged(const TransferStatus &status) override { emit s.statusChanged(status); }
+    void connectionShown(bool shown) override
+    {
+        emit s.connectionShown(shown);
+        // The indicator shows from the 18th silent tick on; anything sooner is
+        // still a connection.
+        const bool nowConnected = !s.engine_.noConnection();
+        if (nowConnected != s.connected) {
+            s.connected = nowConnected;
+            emit s.connectionChanged(nowConnected);
+        }
+    }
+    void liveVersionStale() override { emit s.liveVersionStale(); }
+    void readStarted() override { emit s.readStarted(); }
+    void versionMismatch(const QString &text, std::uint8_t unitVersion) override
+    {
+        emit s.versionMismatch(text, unitVersion);
+    }
+    void identityReceived(const IdentityTexts &texts) override
+    {
+        s.identityTexts_ = texts;
+        emit s.identityReceived(texts);
+    }
+    void liveDataReceived(const LiveData &live) override
+    {
+        s.liveRpm_ = live.rpm;
+        emit s.liveDataReceived(live);
+    }
+    void operationSucceeded(Operation operation) override { emit s.operationSucceeded(operation); }
+    void operationFailed(Operation operation) override { emit s.operationFailed(operation); }
+    void tickDone() override { emit s.ticked(); }
+
+private:
+    UnitSession &s;
+};
+
+UnitSession::UnitSession(std::unique_ptr<Transport> transport, QObject *parent)
+    : QObject(parent),
+      port(transport ? std::move(transport) : std::make_unique<SerialTransport>()),
+      host(std::make_unique<Host>(*this)),
+      engine_(*host, image_, identity_, language_)
+{
+    watchPort();
+}
+
+UnitSession::~UnitSession()
+{
+    // The transport may report a lost line while it closes; nobody listens any more.
+    port->setLostHandler({});
+    port->close();
+}
+
+void UnitSession::setTransport(std::unique_ptr<Transport> transport)
+{
+    port->setLostHandler({});
+    port->close();
+    port = std::move(transport);
+    watchPort();
+}
+
+void UnitSession::watchPort()
+{
+    port->setLostHandler([this](const QString &reason) { emit portLost(openDevice, reason); });
+}
+
+QString UnitSession::deviceName() const
+{
+    return portDeviceName(port_, portsFile);
+}
+
+UnitSession::OpenResult UnitSession::openPort()
+{
+    openDevice = deviceName();
+    openError.clear();
+    if (openDevice.isEmpty())
+        return OpenResult::NoPort;
+    if (port->open(openDevice, &openError))
+        return OpenResult::Opened;
+    return OpenResult::Failed;
+}
+
+void UnitSession::closePort()
+{
+    port->close();
+}
+
+void UnitSession::normalise()
+{
+    image_.normaliseCurve();
+    std::uint8_t index = language_.index();
+    normaliseLanguageAndPort(index, port_);
+    language_.setIndex(index);
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "i18n/language.h"
+#include "link/transferengine.h"
+#include "link/transport.h"
+#include "params/parameterimage.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+// One unit on one serial port: the port, the receive poll, the parameter
+// image, the unit's identity, the language of the reports and the transfer
+// engine. It has no widgets and no timer; whoever owns it calls tick() every
+// 55 ms. The window, the command-line tool and the chart are views of it: they
+// change the image and start operations through it, and hear back through its
+// signals. Nothing else talks to the port.
+class UnitSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class OpenResult {
+        Opened,
+        NoPort,  // a port number outside 1..10 opens nothing and says nothing
+        Failed,  // the device could not be opened; see lastOpenError()
+    };
+
+    // Uses the serial port unless a transport is given (tests use scripted ones).
+    explicit UnitSession(std::unique_ptr<Transport> transport = nullptr, QObject *parent = nullptr);
+    ~UnitSession() override;
+
+    // ---- The line
+    Transport &transport() { return *port; }
+    void setTransport(std::unique_ptr<Transport> transport);
+    std::uint8_t portNumber() const { return port_; }
+    void setPortNumber(std::uint8_t number) { port_ = number; }
+    // The settings file whose [PORTS] section maps COM numbers to devices.
+    void setPortsFile(const QString &iniPath) { portsFile = iniPath; }
+    // The device COM n stands for; empty outside 1..10.
+    QString deviceName() const;
+    OpenResult openPort();
+    void closePort();
+    QString lastOpenDevice() const { return openDevice; }
+    QString lastOpenError() const { return openError; }
+
+    // ---- The set and the unit
+    ParameterImage &image() { return image_; }
+    const ParameterImage &image() const { return image_; }
+    const UnitIdentity &identity() const { return identity_; }
+    const IdentityTexts &identityTexts() const { return identityTexts_; }
+    // The last engine speed the unit reported, 0 until it first did.
+    std::uint16_t liveRpm() const { return liveRpm_; }
+    // The curve rules, and the bounds on the language and the port number
+    // that start-up and close apply with them.
+    void normalise();
+
+    // ---- Language
+    UiLanguage &language() { return language_; }
+    const UiLanguage &language() const { return language_; }
+
+    // ---- Operations
+    const TransferEngine &engine() const { return engine_; }
+    void startProgram() { engine_.startProgram(); }
+    void startVerify() { engine_.startVerify(); }
+    void startRead() { engine_.startRead(); }
+    void startProgramAfterChange() { engine_.startProgramAfterChange(); }
+    void showNoConnection() { engine_.showNoConnection(); }
+    void setPrinting(bool on) { engine_.setPrinting(on); }
+    void hideStatus() { engine_.hideStatus(); }
+    // One 55 ms tick.
+    void tick() { engine_.tick(); }
+
+signals:
+    // The engine stored a block from the unit or normalised the image: views show it.
+    void imageChanged();
+    void statusChanged(const TransferStatus &status);
+    // Every tick: whether "No Connection" shows. connectionChanged only on a change.
+    void connectionShown(bool shown);
+    void connectionChanged(bool connected);
+    void liveVersionStale();
+    void readStarted();
+    // Delivered directly: a view may open a modal report, during which ticks go on.
+    void versionMismatch(const QString &text, int unitVersion);
+    void identityReceived(const IdentityTexts &texts);
+    void liveDataReceived(const LiveData &live);
+    void operationSucceeded(Operation operation);
+    void operationFailed(Operation operation);
+    // The open port went away (adapter pulled); it is closed already.
+    void portLost(const QString &device, const QString &reason);
+    void ticked();
+
+private:
+    // The engine's requests, carried out by the session.
+    class Host;
+    friend class Host;
+
+    void watchPort();
+    void engineNormalised();
+
+    std::unique_ptr<Transport> port;
+    QString portsFile;
+    QString openDevice;
+    QString openError;
+    std::uint8_t port_ = 1;
+    ParameterImage image_;
+    UnitIdentity identity_;
+    IdentityTexts identityTexts_;
+    std::uint16_t liveRpm_ = 0;
+    UiLanguage language_;
+    bool connected = false;
+    std::unique_ptr<Host> host;
+    TransferEngine engine_;
+};

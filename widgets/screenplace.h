@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+
+// Where a window of the given outer size sits when centred on the primary
+// screen. No screen at all gives the origin.
+namespace screenplace {
+
+// left = (screen width - width) / 2, top likewise: the main window's rule.
+QPoint centred(const QSize &outer);
+// left = screen width / 2 - width / 2, each half truncated on its own: the
+// About window's rule, one pixel apart from the other for odd sizes.
+QPoint centredByHalves(const QSize &outer);
+
+} // namespace screenplace
