@@ -1,0 +1,315 @@
+#include "params/parameterfile.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QSaveFile>
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace {
+
+constexpr int kKeywordField = 12;
+constexpr int kNumberField = 5;
+constexpr QByteArrayView kLineEnd = "\r\n";
+
+constexpr std::string_view kHeader = "KORVELIN_KEY";
+constexpr std::string_view kRpmAdv = "RPM_ADV";
+constexpr std::string_view kAdvance = "ADVANCE";
+constexpr std::string_view kTop = "TOP";
+constexpr std::string_view kBaseAdv = "BASE_ADV";
+constexpr std::string_view kLimiter = "LIMITER";
+constexpr std::string_view kRpm2 = "RPM2";
+constexpr std::string_view kBlokEnable = "BLOK_ENABLE";
+
+void appendKeyword(QByteArray &out, std::string_view keyword)
+{
+    out += QByteArray(keyword.data(), static_cast<qsizetype>(keyword.size()))
+               .leftJustified(kKeywordField, ' ');
+}
+
+void appendNumber(QByteArray &out, unsigned value, int width = kNumberField)
+{
+    out += QByteArray::number(value).rightJustified(width, ' ');
+}
+
+// A keyword line of numbers, each followed by one space.
+void appendNumbersLine(QByteArray &out, std::string_view keyword, std::span<const unsigned> values)
+{
+    appendKeyword(out, keyword);
+    for (unsigned value : values) {
+        appendNumber(out, value);
+        out += ' ';
+    }
+    out += kLineEnd;
+}
+
+// The C locale's white space, as formatted input knows it.
+constexpr bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+constexpr bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Walks the text as formatted input does: words are runs of anything but
+// white space, and a number is read from the front of the next word, leaving
+// whatever follows its digits to be read as the next word. Words are views
+// into the text, so a word of any length costs no storage.
+class WordScanner
+{
+public:
+    explicit WordScanner(QByteArrayView text) : pos(text.data()), end(text.data() + text.size()) {}
+
+    // The next word, or nothing at the end of the text.
+    std::optional<std::string_view> nextWord()
+    {
+        skipSpace();
+        if (pos == end)
+            return std::nullopt;
+        const char *start = pos;
+        while (pos != end && !isSpace(*pos))
+            ++pos;
+        return std::string_view(start, static_cast<std::size_t>(pos - start));
+    }
+
+    // An unsigned decimal number with an optional sign, kept as its low 16
+    // bits. When the next word does not start with one (or the text has
+    // ended), the number is left as it was and no word is consumed. Digits
+    // beyond any width wrap instead of overflowing; the 32-bit accumulator
+    // keeps the low 16 bits exact, a minus sign negates modulo 2^16 as an
+    // unsigned conversion does.
+    bool readNumber(std::uint16_t &number)
+    {
+        skipSpace();
+        const char *p = pos;
+        bool negative = false;
+        if (p != end && (*p == '+' || *p == '-')) {
+            negative = *p == '-';
+            ++p;
+        }
+        if (p == end || !isDigit(*p))
+            return false;
+        std::uint32_t value = 0;
+        for (; p != end && isDigit(*p); ++p)
+            value = value * 10u + static_cast<std::uint32_t>(*p - '0');
+        if (negative)
+            value = 0u - value;
+        number = static_cast<std::uint16_t>(value);
+        pos = p;
+        return true;
+    }
+
+private:
+    void skipSpace()
+    {
+        while (pos != end && isSpace(*pos))
+            ++pos;
+    }
+
+    const char *pos;
+    const char *end;
+};
+
+// One number variable serves the whole file: a read that fails hands the
+// field the variable's current value, so a short line repeats its last number.
+class FieldReader
+{
+public:
+    explicit FieldReader(QByteArrayView text) : scanner(text) {}
+
+    bool findHeader()
+    {
+        while (const auto word = scanner.nextWord()) {
+            if (*word == kHeader && scanner.readNumber(number) && number == kParameterFileVersion)
+                return true;
+        }
+        return false;
+    }
+
+    void readBody(ParameterImage &image)
+    {
+        while (const auto word = scanner.nextWord()) {
+            if (*word == kRpmAdv) {
+                for (int k = 0; k < ParameterImage::kPoints; ++k)
+                    image.rpmAdv(k) = lowByte(next() / 100u);
+            } else if (*word == kAdvance) {
+                for (int k = 0; k < ParameterImage::kPoints; ++k)
+                    image.advance(k) = lowByte(next());
+            } else if (*word == kTop) {
+                image[ParameterImage::kTop14] = lowByte(next());
+                image[ParameterImage::kTop23] = lowByte(next());
+            } else if (*word == kBaseAdv) {
+                image[ParameterImage::kBaseAdv] = lowByte(next());
+            } else if (*word == kLimiter) {
+                image[ParameterImage::kLimiter] = lowByte(next());
+            } else if (*word == kRpm2) {
+                image[ParameterImage::kRpm2] = lowByte(next());
+            } else if (*word == kBlokEnable) {
+                image[ParameterImage::kBlokEnable] = lowByte(next());
+            }
+        }
+    }
+
+private:
+    static std::uint8_t lowByte(unsigned value) { return static_cast<std::uint8_t>(value & 0xFFu); }
+
+    unsigned next()
+    {
+        scanner.readNumber(number);
+        return number;
+    }
+
+    WordScanner scanner;
+    std::uint16_t number = 0;
+};
+
+// Reads at most limit + 1 bytes, so an oversized file (or an endless device)
+// is recognised without being read whole.
+bool readAtMost(QIODevice &in, qint64 limit, QByteArray &content)
+{
+    constexpr qint64 kChunk = 64 * 1024;
+    if (!in.isSequential()) {
+        if (in.size() - in.pos() > limit)
+            return false;
+        content.reserve(static_cast<qsizetype>(in.size() - in.pos()));
+    }
+    while (content.size() <= limit) {
+        const QByteArray chunk = in.read(kChunk);
+        if (chunk.isEmpty())
+            return true;
+        content += chunk;
+    }
+    return false;
+}
+
+void setReason(QString *reason, const QString &text)
+{
+    if (reason)
+        *reason = text;
+}
+
+} // namespace
+
+QByteArray parameterFileText(const ParameterImage &image)
+{
+    std::array<unsigned, ParameterImage::kPoints> speeds{};
+    std::array<unsigned, ParameterImage::kPoints> advances{};
+    for (int k = 0; k < ParameterImage::kPoints; ++k) {
+        speeds[static_cast<std::size_t>(k)] = image.rpmAdv(k) * 100u;
+        advances[static_cast<std::size_t>(k)] = image.advance(k);
+    }
+    const std::array<unsigned, 2> tops{image[ParameterImage::kTop14], image[ParameterImage::kTop23]};
+    const unsigned baseAdv = image[ParameterImage::kBaseAdv];
+    const unsigned limiter = image[ParameterImage::kLimiter];
+
+    QByteArray out;
+    out.reserve(300);
+    appendKeyword(out, kHeader);
+    out += "  ";
+    appendNumber(out, kParameterFileVersion, 3);
+    out += ' ';
+    out += kLineEnd;
+    out += kLineEnd; // the empty second line
+    appendNumbersLine(out, kRpmAdv, speeds);
+    appendNumbersLine(out, kAdvance, advances);
+    appendNumbersLine(out, kTop, tops);
+    appendNumbersLine(out, kBaseAdv, {&baseAdv, 1});
+    // The limiter stays in hundreds of rpm, unlike the curve speeds.
+    appendNumbersLine(out, kLimiter, {&limiter, 1});
+    // The flags are written as 0 or 1 with no space after them; the last line
+    // has no line end.
+    appendKeyword(out, kRpm2);
+    appendNumber(out, image[ParameterImage::kRpm2] != 0 ? 1u : 0u);
+    out += kLineEnd;
+    appendKeyword(out, kBlokEnable);
+    appendNumber(out, image[ParameterImage::kBlokEnable] != 0 ? 1u : 0u);
+    return out;
+}
+
+void WriteParameterFile(QIODevice &out, const ParameterImage &image)
+{
+    out.write(parameterFileText(image));
+}
+
+bool readParameterText(QByteArrayView text, ParameterImage &image)
+{
+    FieldReader reader(text);
+    if (!reader.findHeader())
+        return false;
+    reader.readBody(image);
+    return true;
+}
+
+bool ReadParameterFile(QIODevice &in, ParameterImage &image)
+{
+    return readParameterText(in.readAll(), image);
+}
+
+OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setReason(reason, file.errorString());
+        return OpenResult::CannotOpen;
+    }
+    // A parameter file is a few hundred bytes. Anything beyond the limit is
+    // not one of ours: it is refused as having no header instead of being
+    // read whole into memory.
+    QByteArray content;
+    if (!readAtMost(file, kMaxParameterFileBytes, content)) {
+        setReason(reason, QStringLiteral("file larger than %1 bytes").arg(kMaxParameterFileBytes));
+        return OpenResult::WrongVersion;
+    }
+    ParameterImage read = image;
+    if (!readParameterText(content, read)) {
+        setReason(reason, QStringLiteral("no KORVELIN_KEY %1 header").arg(kParameterFileVersion));
+        return OpenResult::WrongVersion;
+    }
+    read.normaliseCurve();
+    image = read;
+    return OpenResult::Opened;
+}
+
+bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason)
+{
+    // No direct-write fallback: where no temporary can be made beside the
+    // target, the save fails rather than truncating the file it replaces.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setReason(reason, file.errorString());
+        return false;
+    }
+    // The text goes to the buffer first and reaches the disk only at the
+    // flush. commit() does not notice a failed flush (it would rename a
+    // truncated file over the old one), so the flush is made and checked here.
+    // On failure the temporary is dropped when the QSaveFile goes out of scope.
+    const QByteArray text = parameterFileText(image);
+    if (file.write(text) != text.size() || !file.flush()) {
+        setReason(reason, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        setReason(reason, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> ignVersionMessage(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case 0:
+        return QStringLiteral("Unmatched version of *.ign file!");
+    case 1:
+        return QStringLiteral("Uneinig Version der Datendatei *.ign!");
+    case 3:
+        return QStringLiteral("Neshodná verze souboru *.ign!");
+    default:
+        return std::nullopt; // French and unknown indexes show no message
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "params/parameterimage.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QIODevice;
+
+// The .ign parameter file: nine lines of ASCII text carrying the named fields
+// of the image (curve, tooth numbers, base advance, limiter, the two flags),
+// headed by "KORVELIN_KEY" and the file version. The reserved and spare bytes
+// of the image never go into a file.
+
+inline constexpr unsigned kParameterFileVersion = 16;
+
+// The nine lines exactly as written: CR LF between lines, none after the last.
+// Curve speeds in rpm, the limiter in hundreds of rpm. Nothing is validated:
+// callers normalise the image first.
+QByteArray parameterFileText(const ParameterImage &image);
+void WriteParameterFile(QIODevice &out, const ParameterImage &image);
+
+// Reads a file's text word by word into the image. Returns true once a
+// "KORVELIN_KEY" word followed by the number 16 has been found; the keywords
+// after it are then read straight into the image, unbounded (normaliseCurve()
+// and the spinners bound them later). Returns false, with the image untouched,
+// when no such header exists.
+bool readParameterText(QByteArrayView text, ParameterImage &image);
+// The same on the whole remaining content of an open device.
+bool ReadParameterFile(QIODevice &in, ParameterImage &image);
+
+// Files beyond this size are not read at all and count as having no header.
+inline constexpr qint64 kMaxParameterFileBytes = 16 * 1024 * 1024;
+
+enum class OpenResult { Opened, CannotOpen, WrongVersion };
+
+// Opens, reads and closes the file. Only on Opened is the image replaced, and
+// then with its curve already normalised. reason, when given, receives the
+// system's text for CannotOpen and a short explanation for WrongVersion.
+OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason = nullptr);
+
+// Writes the file through a temporary beside it that replaces the target only
+// once completely written, so a failed save leaves an existing file as it was.
+// Returns false with the system's reason on any failure.
+bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason = nullptr);
+
+// The message box text for a file without a version-16 header, by language
+// index: English 0, German 1, Czech 3. French (2) and any other index show none.
+std::optional<QString> ignVersionMessage(std::uint8_t languageIndex);
