@@ -1,5 +1,7 @@
 #include "link/unitidentity.h"
 
+#include "i18n/codepage1250.h"
+
 namespace {
 constexpr std::array<const char *, 12> kMonthAbbreviations{
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -14,14 +16,14 @@ std::uint8_t low8(int value)
     return static_cast<std::uint8_t>(value & 0xFF);
 }
 
-// The firmware's texts are zero-terminated 8-bit strings: a zero byte ends the
-// text wherever it stands.
-QString latin1UpToZero(const std::uint8_t *bytes, int maxLength)
+// The firmware's texts are zero-terminated 8-bit strings in the maker's
+// Central European code page: a zero byte ends the text wherever it stands.
+QString textUpToZero(const std::uint8_t *bytes, int maxLength)
 {
-    QString text;
-    for (int i = 0; i < maxLength && bytes[i] != 0; ++i)
-        text.append(QChar(static_cast<char16_t>(bytes[i])));
-    return text;
+    int length = 0;
+    while (length < maxLength && bytes[length] != 0)
+        ++length;
+    return fromCp1250(reinterpret_cast<const char *>(bytes), length);
 }
 } // namespace
 
@@ -53,7 +55,7 @@ IdentityTexts decodeIdentity(const UnitIdentity &identity)
                                              b[UnitIdentity::kName + 2],
                                              low8('0' + b[UnitIdentity::kNumber] / 10),
                                              low8('0' + b[UnitIdentity::kNumber] % 10)};
-    texts.versionText = latin1UpToZero(shortVersion.data(), static_cast<int>(shortVersion.size()));
+    texts.versionText = textUpToZero(shortVersion.data(), static_cast<int>(shortVersion.size()));
 
     const int day = b[UnitIdentity::kDay];
     // An unknown month code reads as "00"; months 1..9 have a blank tens digit.
@@ -72,7 +74,7 @@ IdentityTexts decodeIdentity(const UnitIdentity &identity)
 
     // The long name replaces the short version text when the unit has one.
     if (b[UnitIdentity::kLongName] != 0)
-        texts.versionText = latin1UpToZero(&b[UnitIdentity::kLongName], UnitIdentity::kLongNameLength);
+        texts.versionText = textUpToZero(&b[UnitIdentity::kLongName], UnitIdentity::kLongNameLength);
     return texts;
 }
 
@@ -80,7 +82,7 @@ UnitIdentity encodeIdentity(const IdentityFields &fields)
 {
     UnitIdentity identity;
     auto &b = identity.bytes;
-    const QByteArray name = fields.name.toLatin1().left(3).leftJustified(3, ' ');
+    const QByteArray name = toCp1250(fields.name).left(3).leftJustified(3, ' ');
     for (int i = 0; i < 3; ++i)
         b[static_cast<std::size_t>(UnitIdentity::kName + i)] = static_cast<std::uint8_t>(name[i]);
     b[UnitIdentity::kNumber] = low8(fields.number);
@@ -90,7 +92,7 @@ UnitIdentity encodeIdentity(const IdentityFields &fields)
     b[UnitIdentity::kHour] = low8(fields.hour);
     b[UnitIdentity::kMinute] = low8(fields.minute);
     b[UnitIdentity::kVersion] = low8(fields.version);
-    const QByteArray longName = fields.longName.toLatin1().left(UnitIdentity::kLongNameLength);
+    const QByteArray longName = toCp1250(fields.longName).left(UnitIdentity::kLongNameLength);
     for (int i = 0; i < longName.size(); ++i)
         b[static_cast<std::size_t>(UnitIdentity::kLongName + i)] = static_cast<std::uint8_t>(longName[i]);
     return identity;

@@ -37,7 +37,8 @@ struct IdentityTexts
 
 // Builds the texts digit by digit as the unit's firmware expects them to be
 // read: each digit is '0' plus a quotient or remainder, so values beyond the
-// documented ranges give characters after '9' rather than being clamped.
+// documented ranges give characters after '9' rather than being clamped. The
+// name bytes are text in code page 1250, the one the unit's maker writes in.
 IdentityTexts decodeIdentity(const UnitIdentity &identity);
 
 // The unit's month code: the low byte of the sum of the character codes of the
@@ -61,5 +62,6 @@ struct IdentityFields
     QString longName;   // empty: none; else up to 30 characters
 };
 
-// Numbers are stored as their low 8 bits; characters as Latin-1.
+// Numbers are stored as their low 8 bits; characters in code page 1250, as the
+// unit keeps them, with '?' for a character that code page lacks.
 UnitIdentity encodeIdentity(const IdentityFields &fields);

@@ -163,3 +163,64 @@ TEST(IdentityEncode, ShortNamesArePaddedAndLongNamesCut)
     EXPECT_EQ(identity.bytes[45], 'L');
     EXPECT_EQ(identity.bytes[46], 0) << "the long name must stop at 30 characters";
 }
+
+// The unit writes its names in the Central European Windows code page; the
+// bytes below are that code page's, written out by hand.
+TEST(IdentityTexts, NamesAreReadInCodePage1250)
+{
+    struct Case
+    {
+        const char *what;
+        Bytes bytes;
+        const char16_t *version;
+    };
+    auto with = [](auto change) {
+        Bytes b;
+        change(b);
+        return b;
+    };
+    const Case cases[] = {
+        {"long name with Czech letters",
+         // "Řízení č. 2 – Škoda" : R caron, i acute, c caron, en dash, S caron
+         with([](Bytes &b) { b.longName = QByteArray("\xD8\xED" "zen\xED \xE8. 2 \x96 \x8A" "koda"); }),
+         u"\u0158\u00EDzen\u00ED \u010D. 2 \u2013 \u0160koda"},
+        {"long name with e, r, s, z carons and u ring",
+         with([](Bytes &b) { b.longName = QByteArray("\xEC\xF8\x9A\x9E\xF9\x8E"); }),
+         u"\u011B\u0159\u0161\u017E\u016F\u017D"},
+        {"short name in the code page", with([](Bytes &b) { b.name[0] = 0xC8, b.name[1] = 0xE8, b.name[2] = 0x8A; }),
+         u"\u010C\u010D\u016007"},
+        {"undefined byte shows as a replacement mark",
+         with([](Bytes &b) { b.longName = QByteArray("A\x81Z"); }), u"A\uFFFDZ"},
+    };
+    for (const Case &c : cases) {
+        const QString expected = QString::fromUtf16(c.version);
+        const QString actual = decodeIdentity(identityOf(c.bytes)).versionText;
+        EXPECT_EQ(actual, expected) << c.what << ": version " << quoted(actual) << ", expected "
+                                    << quoted(expected);
+    }
+}
+
+TEST(IdentityEncode, NamesAreWrittenInCodePage1250)
+{
+    IdentityFields fields;
+    fields.name = QStringLiteral("Č\u00F1š"); // n tilde has no byte in the code page
+    fields.longName = QStringLiteral("Předstih žluť");
+    const UnitIdentity identity = encodeIdentity(fields);
+    const QByteArray name(reinterpret_cast<const char *>(identity.bytes.data()), 3);
+    const QByteArray longName(reinterpret_cast<const char *>(identity.bytes.data()) + 16, 14);
+    EXPECT_EQ(name.toHex(' ').toStdString(), QByteArray("\xC8?\x9A").toHex(' ').toStdString());
+    EXPECT_EQ(longName.toHex(' ').toStdString(),
+              QByteArray("P\xF8" "edstih \x9Elu\x9D\0", 14).toHex(' ').toStdString());
+}
+
+TEST(IdentityEncode, CzechNamesSurviveTheRoundTrip)
+{
+    IdentityFields fields;
+    fields.name = QStringLiteral("ŘŠČ");
+    fields.longName = QStringLiteral("Závodní mapa č. 3 – ěščřžýáíéů");
+    ASSERT_LE(fields.longName.size(), UnitIdentity::kLongNameLength);
+    const IdentityTexts texts = decodeIdentity(encodeIdentity(fields));
+    EXPECT_EQ(texts.versionText, fields.longName) << quoted(texts.versionText);
+    fields.longName.clear();
+    EXPECT_EQ(decodeIdentity(encodeIdentity(fields)).versionText, QStringLiteral("ŘŠČ00"));
+}

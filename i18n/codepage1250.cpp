@@ -1,0 +1,85 @@
+#include "i18n/codepage1250.h"
+
+#include <array>
+#include <cstddef>
+
+namespace {
+
+constexpr char16_t kUndefined = 0xFFFD;
+constexpr char kNoByte = '?';
+
+// Code points of bytes 0x80..0xFF, eight to a line.
+constexpr std::array<char16_t, 128> kUpperHalf{
+    // 0x80
+    0x20AC, kUndefined, 0x201A, kUndefined, 0x201E, 0x2026, 0x2020, 0x2021,
+    kUndefined, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
+    // 0x90
+    kUndefined, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    kUndefined, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
+    // 0xA0
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
+    // 0xB0
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
+    // 0xC0
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    // 0xD0
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    // 0xE0
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    // 0xF0
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+// The byte of a character outside ASCII, or kNoByte. The texts are a few
+// dozen characters long, so a scan of the half table is cheap enough.
+char byteOf(char16_t character)
+{
+    if (character == kUndefined)
+        return kNoByte;
+    for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
+        if (kUpperHalf[i] == character)
+            return static_cast<char>(0x80 + i);
+    }
+    return kNoByte;
+}
+
+} // namespace
+
+QString fromCp1250(const char *bytes, qsizetype n)
+{
+    QString text;
+    if (bytes == nullptr || n <= 0)
+        return text;
+    text.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text.append(QChar(byte < 0x80 ? static_cast<char16_t>(byte) : kUpperHalf[byte - 0x80]));
+    }
+    return text;
+}
+
+QByteArray toCp1250(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (unit < 0x80) {
+            bytes.append(static_cast<char>(unit));
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size()
+                   && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            // Nothing outside the basic plane has a byte; one mark for the pair.
+            bytes.append(kNoByte);
+            ++i;
+        } else {
+            bytes.append(byteOf(unit));
+        }
+    }
+    return bytes;
+}
