@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -68,6 +69,10 @@ public:
     QFileDialog *SaveDialog1();
     void setDialogFileNames(const QString &openFile, const QString &saveFile);
     QTimer *timer() const { return Timer1; }
+    // How a file dialog is run: by default modally, giving the chosen file or
+    // nothing. Tests answer the dialog themselves.
+    using FileChooser = std::function<QString(QFileDialog *)>;
+    void setFileChooser(FileChooser chooser) { fileChooser = std::move(chooser); }
 
     // Sets a label's text; labels that size to their text follow it.
     static void setLabelText(QLabel *label, const QString &text);
@@ -127,6 +132,10 @@ private:
     void checkComItem();
     void readTestModeMarker();
     void highlightCurveRow();
+    void shiftAdvance(int delta);
+    QString chooseFile(QFileDialog *dialog);
+    void showFileError(const QString &path, const QString &reason);
+    void rememberParameterFile(const QString &path);
 
     // What the session reports, shown on the controls.
     void showStatus(const TransferStatus &status);
@@ -156,4 +165,7 @@ private:
     QString openDialogFile = QStringLiteral(" ");
     QString saveDialogFile;
     bool hintHandlerInstalled = false;
+    FileChooser fileChooser;
+    // The curve row shown lit, -1 for none.
+    int litRow = -1;
 };

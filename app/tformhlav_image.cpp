@@ -58,6 +58,7 @@ void TFormHlav::CommitEdit()
 {
     NormaliseImage();
     ShowImage();
+    unit.programAfterChange(ui->CheckBoxProgHned->isChecked());
 }
 
 void TFormHlav::MenuNewClick()

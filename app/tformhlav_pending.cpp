@@ -1,16 +1,11 @@
 // Handlers and start-up steps whose behaviour arrives with their own
-// subsystem (files, printing, curve editing, settings). They are bound now so
+// subsystem (printing, help, settings). They are bound now so
 // that every control and shortcut is wired from the start; each does nothing
 // until its subsystem fills it in.
 #include "app/tformhlav.h"
 
-void TFormHlav::MenuOpenClick() {}
-void TFormHlav::MenuSaveClick() {}
 void TFormHlav::SpeedButtonPrintClick() {}
-void TFormHlav::BitBtnAdvMinusClick() {}
-void TFormHlav::BitBtnAdvPlusClick() {}
 void TFormHlav::MenuContensClick() {}
-void TFormHlav::highlightCurveRow() {}
 
 void TFormHlav::loadSettings() {}
 void TFormHlav::saveSettings() {}

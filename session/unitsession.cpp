@@ -43,7 +43,11 @@ public:
     }
     void operationSucceeded(Operation operation) override { emit s.operationSucceeded(operation); }
     void operationFailed(Operation operation) override { emit s.operationFailed(operation); }
-    void tickDone() override { emit s.ticked(); }
+    void tickDone() override
+    {
+        s.highlight = HighlightCurveRow(s.liveRpm_, s.image_);
+        emit s.ticked();
+    }
 
 private:
     UnitSession &s;
@@ -105,4 +109,12 @@ void UnitSession::normalise()
     std::uint8_t index = language_.index();
     normaliseLanguageAndPort(index, port_);
     language_.setIndex(index);
+}
+
+bool UnitSession::programAfterChange(bool boxTicked)
+{
+    if (!afterChange.check(boxTicked, image_))
+        return false;
+    engine_.startProgramAfterChange();
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "i18n/language.h"
 #include "link/transferengine.h"
 #include "link/transport.h"
+#include "params/editingrules.h"
 #include "params/parameterimage.h"
 
 #include <QObject>
@@ -56,6 +57,18 @@ public:
     // The curve rules, and the bounds on the language and the port number
     // that start-up and close apply with them.
     void normalise();
+
+    // ---- Editing
+    // The curve row nearest the live engine speed, worked out on every tick.
+    const CurveHighlight &curveHighlight() const { return highlight; }
+    // Advance - (delta -1) or + (+1) on the whole curve or the highlighted
+    // point; returns whether a byte changed.
+    bool shiftAdvance(int delta, bool all) { return ::shiftAdvance(image_, delta, all, highlight); }
+    // The end of every committed edit: with "Programming after change" ticked,
+    // a changed image (or the first edit after ticking) starts a program that
+    // the next ticks send. Returns whether it started one.
+    bool programAfterChange(bool boxTicked);
+    const ProgramAfterChange &programAfterChangeState() const { return afterChange; }
 
     // ---- Language
     UiLanguage &language() { return language_; }
@@ -111,6 +124,8 @@ private:
     std::uint16_t liveRpm_ = 0;
     UiLanguage language_;
     bool connected = false;
+    CurveHighlight highlight;
+    ProgramAfterChange afterChange;
     std::unique_ptr<Host> host;
     TransferEngine engine_;
 };

@@ -1,0 +1,70 @@
+// Programming after change through the real window code and a pseudo-terminal:
+// an edit with the box ticked ends up in the simulated unit's stored block.
+#include "simulator_process.h"
+
+#include "app/settingspaths.h"
+#include "app/tformhlav.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The simulator's store: 50 numbers, the block it holds.
+QList<QByteArray> storedBlock(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().simplified().split(' ');
+}
+
+} // namespace
+
+TEST(EditingAgainstSimulator, AnEditWithTheBoxTickedProgramsTheUnit)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("unit.txt");
+    SimulatorProcess sim({"--store", store});
+    if (sim.pty.isEmpty())
+        GTEST_SKIP() << "the simulator could not open a pseudo-terminal";
+    QDir().mkpath(settingspaths::settingsFolder());
+    QFile ini(settingspaths::settingsFile());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(QStringLiteral("[PORTS]\nCOM1=%1\n").arg(sim.pty).toUtf8());
+    ini.close();
+
+    TFormHlav window;
+    window.FormCreate();
+    window.show();
+    auto *connection = window.findChild<QLabel *>("LabelSpojeni");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !connection->isVisible(); }, 5000)) << "no live data";
+
+    // Ticking the box programs the set on screen at once.
+    auto *box = window.findChild<QCheckBox *>("CheckBoxProgHned");
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    auto *status = window.findChild<QLabel *>("LabelHlaseni");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == "Programing: OK"; }, 5000))
+        << status->text().toStdString();
+
+    // Then an edit is enough.
+    auto *edit = window.findChild<QLineEdit *>("Edit52");
+    edit->setText("27");
+    window.EditExit(edit);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QList<QByteArray> block = storedBlock(store);
+            return block.size() == 50 && block[22] == "27";
+        },
+        5000));
+    const QList<QByteArray> block = storedBlock(store);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(block[i].toInt(), window.session().image()[i]) << "byte " << i;
+    QFile::remove(settingspaths::settingsFile());
+}
