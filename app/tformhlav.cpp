@@ -82,6 +82,9 @@ void TFormHlav::setUpControls()
             f.setBold(w->property("fontBold").toBool());
             w->setFont(f);
         }
+        // Controls designed with a tooltip keep showing one when a language
+        // rewrites their hint; the others only feed the status bar.
+        w->setProperty("showsTooltip", !w->toolTip().isEmpty());
         const QVariant background = w->property("background");
         if (background.isValid())
             setBackground(w, namedBackground(background.toString(), palette()));
@@ -366,11 +369,17 @@ void TFormHlav::setBackground(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
-void TFormHlav::setHint(QWidget *widget, const QString &hint, bool tooltip)
+std::pair<QString, QString> TFormHlav::hintParts(const QString &hint)
 {
     const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    const QString shortPart = bar < 0 ? hint : hint.left(bar);
-    const QString longPart = bar < 0 ? hint : hint.mid(bar + 1);
+    if (bar < 0)
+        return {hint, hint};
+    return {hint.left(bar), hint.mid(bar + 1)};
+}
+
+void TFormHlav::setHint(QWidget *widget, const QString &hint, bool tooltip)
+{
+    const auto [shortPart, longPart] = hintParts(hint);
     widget->setToolTip(tooltip ? shortPart : QString());
     widget->setStatusTip(longPart);
 }

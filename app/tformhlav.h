@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <memory>
 
 class QAction;
@@ -80,6 +81,8 @@ public:
     static void setBackground(QWidget *widget, const QColor &colour);
     // Splits "short|long" into tooltip (when the control shows tooltips) and status text.
     static void setHint(QWidget *widget, const QString &hint, bool tooltip);
+    // "short|long" as its two parts; a hint without "|" is both.
+    static std::pair<QString, QString> hintParts(const QString &hint);
 
 public slots:
     // Handlers bound to the controls and menu items.
@@ -127,6 +130,7 @@ private:
     void closePort();
     void applyLanguage();
     void selectLanguage(std::uint8_t index);
+    void applyCaptionSet(std::uint8_t index);
     std::array<QAction *, 10> comItems() const;
     std::array<QLabel *, 8> testLabels() const;
     void checkComItem();

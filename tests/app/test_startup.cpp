@@ -67,7 +67,8 @@ TEST_F(WindowTest, OnlyTheStartPortCarriesTheComCheckMark)
         EXPECT_EQ(com->isChecked(), n == 1) << "COM" << n;
     }
     EXPECT_EQ(item("MenuCom10")->text(), "Com 1&0");
-    EXPECT_EQ(item("MenuCom2")->statusTip(), " Set com 2");
+    // The English set replaced the design hint " Set com 2" at start.
+    EXPECT_EQ(item("MenuCom2")->statusTip(), "Set com 2");
 }
 
 struct Place
@@ -148,22 +149,25 @@ TEST_F(WindowTest, FontsFollowTheDesign)
 
 TEST_F(WindowTest, HintsSplitIntoTooltipAndStatusText)
 {
+    // The English set applied at start: hints without "|" now serve as both
+    // tooltip and status text, where the design had short and long parts.
     const struct
     {
         const char *name;
         const char *tooltip;
         const char *status;
     } hints[] = {
-        {"SpeedButton6", "New", "Set default parametrs"},
-        {"SpeedButton5", "Open", "Open file with parametrs"},
-        {"SpeedButtonPrint", "Print", "Print parametrs"},
-        {"BitBtn2", "Verify", "Compare set parametrs  with parametrs of ignition"},
-        {"BitBtn1", "Programing", "Programing  set parametrs to ignition"},
-        {"BitBtnAdvMinus", "Injection minus 1 percent", "Injection minus 1 percent"},
-        {"CheckBoxProgHned", "pokus", "pokus"},
-        {"LabelVerze3", "Time", "Time of program in ignition"},
+        {"SpeedButton6", "Set default parametrs", "Set default parametrs"},
+        {"SpeedButton5", "Open file with parametrs", "Open file with parametrs"},
+        {"SpeedButtonPrint", "Print parametrs", "Print parametrs"},
+        {"BitBtn2", "Compare set parametrs  with parametrs of ignition", "Compare set parametrs  with parametrs of ignition"},
+        {"BitBtn1", "Programing  set parametrs to ignition", "Programing  set parametrs to ignition"},
+        {"BitBtnAdvMinus", "Take off 1 degree of Advance", "Take off 1 degree of Advance"},
+        {"CheckBoxProgHned", "Programing at once after change", "Programing at once after change"},
+        {"LabelVerze3", "Time of program in ignition", "Time of program in ignition"},
         // A hint without a tooltip still reaches the status bar.
         {"Label26", "", "Speed - Round per Minute"},
+        {"BitBtnAdvPlus", "Add 1 degree of Advance", "Add 1 degree of Advance"},
     };
     for (const auto &h : hints) {
         const QWidget *w = control(h.name);
@@ -171,7 +175,7 @@ TEST_F(WindowTest, HintsSplitIntoTooltipAndStatusText)
         EXPECT_EQ(w->statusTip(), h.status) << h.name;
     }
     EXPECT_EQ(item("MenuExit")->statusTip(), "End of program");
-    EXPECT_EQ(item("MenuVerify")->statusTip(), "Compare set parametrs  with parametrs of ignition");
+    EXPECT_EQ(item("MenuVerify")->statusTip(), "Compare set parameters  with parameters of unit");
     EXPECT_EQ(item("MenuEnglish")->statusTip(), "Set Englich menu");
 }
 
@@ -190,9 +194,9 @@ TEST_F(WindowTest, PointingAtAControlPutsItsLongHintIntoTheStatusBar)
     }
     // A highlighted menu item does the same through its menu.
     item("MenuProgram")->showStatusText(control<QMenuBar>("MainMenu1"));
-    EXPECT_EQ(status->currentMessage(), "Programing  set parametrs to ignition");
+    EXPECT_EQ(status->currentMessage(), "Programing  set parameters to unit");
     control<QMenu>("MenuCom")->menuAction()->showStatusText(control<QMenuBar>("MainMenu1"));
-    EXPECT_EQ(status->currentMessage(), "Set number of com ");
+    EXPECT_EQ(status->currentMessage(), "Set number of com");
 }
 
 TEST_F(WindowTest, MenuItemsCarryTheirShortcutsAndTheKeysReachThem)
@@ -306,7 +310,7 @@ TEST_F(WindowTest, ControlsReachTheAccessibilityInterface)
     ASSERT_NE(tacho, nullptr);
     EXPECT_EQ(tacho->role(), QAccessible::CheckBox);
     EXPECT_TRUE(tacho->state().checked);
-    EXPECT_EQ(tacho->text(QAccessible::Name), "Speedometer 2x");
+    EXPECT_EQ(tacho->text(QAccessible::Name), "Tachometer 2x");
 
     auto *read = QAccessible::queryAccessibleInterface(control("Button1"));
     ASSERT_NE(read, nullptr);
