@@ -1,9 +1,9 @@
 #include "app/tformhlav.h"
 
 #include "app/handlerguard.h"
-#include "app/settingspaths.h"
 #include "i18n/language.h"
 #include "link/serialtransport.h"
+#include "settings/settingspaths.h"
 #include "ui_tformhlav.h"
 #include "widgets/designfont.h"
 #include "widgets/pictures.h"

@@ -2,12 +2,12 @@
 // the transfer commands, the live read-outs and the language of the reports.
 #include "app/tformhlav.h"
 
-#include "app/settingspaths.h"
 #include "i18n/language.h"
 #include "link/portnames.h"
 #include "link/receivepoll.h"
 #include "link/serialtransport.h"
 #include "link/telemetry.h"
+#include "settings/settingspaths.h"
 #include "ui_tformhlav.h"
 #include "widgets/tcgauge.h"
 
