@@ -1,7 +1,7 @@
 #include "app/tformhlav.h"
 
 #include "app/handlerguard.h"
-#include "app/settingspaths.h"
+#include "settings/settingspaths.h"
 #include "i18n/language.h"
 #include "ui_tformhlav.h"
 #include "widgets/designfont.h"

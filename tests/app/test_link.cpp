@@ -1,11 +1,11 @@
 // The window's serial port, tick and read-outs, over a port in memory.
 #include "fake_transport.h"
 
-#include "app/settingspaths.h"
 #include "app/tformhlav.h"
 #include "i18n/language.h"
 #include "link/liveframe.h"
 #include "link/unitidentity.h"
+#include "settings/settingspaths.h"
 #include "widgets/tcgauge.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 // through a pseudo-terminal.
 #include "simulator_process.h"
 
-#include "app/settingspaths.h"
 #include "app/tformhlav.h"
 #include "i18n/language.h"
+#include "settings/settingspaths.h"
 
 #include <QCheckBox>
 #include <QDir>

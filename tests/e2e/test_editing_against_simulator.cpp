@@ -2,7 +2,7 @@
 // an edit with the box ticked ends up in the simulated unit's stored block.
 #include "simulator_process.h"
 
-#include "app/settingspaths.h"
+#include "settings/settingspaths.h"
 #include "app/tformhlav.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/settingspaths.h"
+#include "settings/settingspaths.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,0 +1,212 @@
+#include "settings/settingsfile.h"
+
+#include "settings/initext.h"
+#include "settings/wholefile.h"
+
+#include <QByteArrayView>
+#include <QFileInfo>
+
+#include <SimpleIni.h>
+
+#include <climits>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr char kFormSection[] = "FORM_HLAV";
+constexpr char kIgnitionSection[] = "IGNITION";
+constexpr char kIgnAllKey[] = "CheckBoxIgnAll->Checked";
+
+// A settings file is a few hundred bytes; the cap only keeps a stray huge file
+// from being loaded whole at start-up.
+constexpr qint64 kMaxSettingsBytes = qint64(1) << 20;
+
+// Line breaks: an existing file keeps the ones it has (a file written on
+// Windows has CR LF, one edited on Linux may have LF), since the file is
+// edited line by line rather than re-serialised. A new file gets the
+// platform's own: LF here, CR LF on Windows, as its editors expect.
+#ifdef Q_OS_WIN
+constexpr char kFreshLineBreak[] = "\r\n";
+#else
+constexpr char kFreshLineBreak[] = "\n";
+#endif
+
+// Decimal, or hexadecimal after "0x" or "$"; an optional sign in front of
+// either; the whole value must be the number, and it must fit an int.
+std::optional<int> parseInteger(QByteArrayView text)
+{
+    qsizetype p = 0;
+    bool negative = false;
+    if (p < text.size() && (text[p] == '-' || text[p] == '+')) {
+        negative = text[p] == '-';
+        ++p;
+    }
+    int base = 10;
+    if (p < text.size() && text[p] == '$') {
+        base = 16;
+        ++p;
+    } else if (p + 1 < text.size() && text[p] == '0' && (text[p + 1] == 'x' || text[p + 1] == 'X')) {
+        base = 16;
+        p += 2;
+    }
+    if (p == text.size())
+        return std::nullopt;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long magnitude = 0;
+    for (; p < text.size(); ++p) {
+        const char c = text[p];
+        int digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return std::nullopt;
+        magnitude = magnitude * base + digit;
+        if (magnitude > limit)
+            return std::nullopt;
+    }
+    return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+// Texts are 8-bit in the file: the locale's encoding, which is UTF-8 here and
+// the ANSI code page on Windows, as the original files have it.
+QString decodeText(const char *value)
+{
+    QString text = QString::fromLocal8Bit(value);
+    if (text.size() > kMaxSettingsText) {
+        text.truncate(kMaxSettingsText);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+    }
+    return text;
+}
+
+QByteArray encodeText(const QString &text)
+{
+    QByteArray bytes = text.toLocal8Bit();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || bytes[i] == '\r' || bytes[i] == '\0') {
+            bytes.truncate(i);
+            break;
+        }
+    }
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && (bytes[begin] == ' ' || bytes[begin] == '\t'))
+        ++begin;
+    while (end > begin && (bytes[end - 1] == ' ' || bytes[end - 1] == '\t'))
+        --end;
+    return bytes.mid(begin, end - begin);
+}
+
+// A key given twice counts the first time: SimpleIni in multi-key mode hands
+// out the first value.
+bool loadIni(CSimpleIniA &ini, const QByteArray &data)
+{
+    ini.SetMultiKey(true);
+    return ini.LoadData(data.constData(), static_cast<size_t>(data.size())) >= 0;
+}
+
+bool readsBack(const QByteArray &text, const std::vector<IniValue> &values)
+{
+    CSimpleIniA ini;
+    if (!loadIni(ini, text))
+        return false;
+    for (const IniValue &v : values) {
+        const char *stored = ini.GetValue(v.section.constData(), v.key.constData(), nullptr);
+        if (stored == nullptr || v.value != QByteArrayView(stored, qsizetype(std::strlen(stored))))
+            return false;
+    }
+    return true;
+}
+
+std::vector<IniValue> valuesOf(const StoredSettings &s)
+{
+    const auto number = [](int n) { return QByteArray::number(n); };
+    return {
+        {kFormSection, "Left", number(s.left)},
+        {kFormSection, "Top", number(s.top)},
+        {kFormSection, "Height", number(s.height)},
+        {kFormSection, "Width", number(s.width)},
+        {kFormSection, "ComPort", number(s.comPort)},
+        {kFormSection, "Language", number(s.language)},
+        {kFormSection, "File", encodeText(s.file)},
+        {kFormSection, "IniDir", encodeText(s.iniDir)},
+        {kIgnitionSection, kIgnAllKey, s.ignAll ? "1" : "0"},
+    };
+}
+
+} // namespace
+
+StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults)
+{
+    StoredSettings s = defaults;
+    QByteArray data;
+    CSimpleIniA ini;
+    if (!readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+        return s;
+
+    const auto integer = [&ini](const char *section, const char *key, int fallback) {
+        const char *value = ini.GetValue(section, key, nullptr);
+        if (value == nullptr)
+            return fallback;
+        return parseInteger(value).value_or(fallback);
+    };
+    const auto text = [&ini](const char *key, const QString &fallback) {
+        const char *value = ini.GetValue(kFormSection, key, nullptr);
+        return value == nullptr ? fallback : decodeText(value);
+    };
+
+    s.left = integer(kFormSection, "Left", defaults.left);
+    s.top = integer(kFormSection, "Top", defaults.top);
+    s.height = integer(kFormSection, "Height", defaults.height);
+    s.width = integer(kFormSection, "Width", defaults.width);
+    s.comPort = static_cast<std::uint8_t>(integer(kFormSection, "ComPort", defaults.comPort));
+    s.language = static_cast<std::uint8_t>(integer(kFormSection, "Language", defaults.language));
+    s.file = text("File", defaults.file);
+    s.iniDir = text("IniDir", defaults.iniDir);
+    s.ignAll = integer(kIgnitionSection, kIgnAllKey, defaults.ignAll ? 1 : 0) != 0;
+    return s;
+}
+
+bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason)
+{
+    const std::vector<IniValue> stored = valuesOf(values);
+
+    QByteArray text;
+    const QFileInfo info(iniPath);
+    if (info.exists()) {
+        bool tooLarge = false;
+        if (info.isDir() || !readFileStart(iniPath, kMaxSettingsBytes, text, &tooLarge)) {
+            setFileReason(reason, iniPath, QStringLiteral("cannot be read; left as it is"));
+            return false;
+        }
+        if (tooLarge) {
+            setFileReason(reason, iniPath, QStringLiteral("is larger than 1 MiB, not a settings file; left as it is"));
+            return false;
+        }
+        // Nothing after a NUL byte is seen by any reader of the file: a binary
+        // tail is garbage and goes, so that the file is text again.
+        const qsizetype nul = text.indexOf('\0');
+        if (nul >= 0)
+            text.truncate(nul);
+    }
+
+    // SimpleIni's own writer is not used: it re-spaces every section, drops a
+    // comment at the end of the file and all but one of equal keys, trims
+    // values and joins duplicate sections, where the user's file must keep
+    // its bytes. The edited text is checked with SimpleIni instead: should a
+    // line ever be placed differently from the way the reader places it, the
+    // file is left alone rather than saved with values that do not read back.
+    const QByteArray updated = setIniValues(text, stored, kFreshLineBreak);
+    if (!readsBack(updated, stored)) {
+        setFileReason(reason, iniPath, QStringLiteral("cannot be updated; left as it is"));
+        return false;
+    }
+    return saveWholeFile(iniPath, updated, reason);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// What the tool keeps in Torvo_TCI.ini between runs: the window's bounds, the
+// port and language, the file label, the last parameter file and the "All"
+// box. Section FORM_HLAV holds Left, Top, Height, Width, ComPort, Language,
+// File and IniDir; section IGNITION holds CheckBoxIgnAll->Checked.
+struct StoredSettings
+{
+    int left = 0;
+    int top = 0;
+    int height = 0;
+    int width = 0;
+    std::uint8_t comPort = 0;
+    std::uint8_t language = 0;
+    QString file;
+    QString iniDir;
+    bool ignAll = false;
+
+    friend bool operator==(const StoredSettings &, const StoredSettings &) = default;
+};
+
+// Longest text value taken from the file; longer ones are cut there.
+inline constexpr int kMaxSettingsText = 2047;
+
+// Reads every key with the matching member of defaults as its default. An
+// integer is decimal, or hexadecimal after "0x" or "$", with an optional sign,
+// and must fit an int; anything else gives the default. ComPort and Language
+// keep the low 8 bits of what is read (259 gives 3); bounding them is left to
+// start-up. A key given twice counts the first time, as the private-profile
+// functions read it. A missing or unreadable file or section gives the
+// defaults; only the first MiB of a file is looked at.
+StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults);
+
+// Writes every key, integers in decimal, into the file, creating the file and
+// its folder when missing. Every other section, key, comment and blank line of
+// an existing file keeps its bytes and its place, and so do the keys already
+// there (only their values change); see setIniValues. The old file is replaced
+// only once the new one is completely written.
+//
+// Text values are stored up to their first line break, without white space at
+// either end, since a line of the file cannot carry more.
+//
+// Returns false, leaving the file as it was, when it cannot be read (it would
+// lose the user's sections), is larger than 1 MiB (not a settings file), or
+// cannot be written; *reason then says why, naming the file.
+bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason = nullptr);
