@@ -1,5 +1,6 @@
 // The window's serial port, tick and read-outs, over a port in memory.
-#include "fake_transport.h"
+#include "support/fake_transport.h"
+#include "support/scripted_unit.h"
 
 #include "app/tformhlav.h"
 #include "i18n/language.h"
@@ -20,49 +21,6 @@
 #include <memory>
 
 namespace {
-
-// Answers like a unit holding `block`, identifying itself with `version`.
-struct ScriptedUnit
-{
-    std::array<std::uint8_t, 50> block{};
-    int version = 16;
-    LiveData live;
-
-    QByteArray answer(const Frame &f)
-    {
-        Frame reply{};
-        reply[0] = static_cast<std::uint8_t>(f[0] ^ 0x80);
-        switch (f[0]) {
-        case 0x30:
-            return frameToBytes(encodeLiveData(live));
-        case 0x00:
-        case 0x40: {
-            IdentityFields id;
-            id.name = QStringLiteral("TCI");
-            id.number = 7;
-            id.day = 3;
-            id.month = 3;
-            id.year = 2004;
-            id.hour = 9;
-            id.minute = 5;
-            id.version = version;
-            const UnitIdentity identity = encodeIdentity(id);
-            std::copy(identity.bytes.begin(), identity.bytes.end(), reply.begin() + 1);
-            break;
-        }
-        case 0x01:
-            std::copy(f.begin() + 1, f.begin() + 51, block.begin());
-            [[fallthrough]];
-        case 0x41:
-            std::copy(block.begin(), block.end(), reply.begin() + 1);
-            break;
-        default:
-            return {};
-        }
-        sealFrame(reply);
-        return frameToBytes(reply);
-    }
-};
 
 class LinkWindowTest : public ::testing::Test
 {
@@ -193,7 +151,7 @@ TEST_F(LinkWindowTest, IdleTicksAskForLiveDataAndShowIt)
     unit.live.test = {1, 2, 3, 4, 5, 6, 7, 65535};
     unit.live.dataError = 1;
     unit.live.protocolVersion = 15;
-    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    port->unit = &unit;
     start();
     window->show();
     ticks(6);
@@ -231,7 +189,7 @@ TEST_F(LinkWindowTest, ALimiterOfZeroLeavesTheSpeedGaugeAtZero)
 {
     ScriptedUnit unit;
     unit.live.rpm = 5000;
-    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    port->unit = &unit;
     start();
     window->session().image()[ParameterImage::kLimiter] = 0; // as a file or a unit may leave it
     ticks(7);
@@ -243,7 +201,7 @@ TEST_F(LinkWindowTest, ALimiterOfZeroLeavesTheSpeedGaugeAtZero)
 TEST_F(LinkWindowTest, ProgramFromTheWindowReportsEachStage)
 {
     ScriptedUnit unit;
-    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    port->unit = &unit;
     start();
     window->show();
     control<QLineEdit>("Edit53")->setText("41"); // typed, not yet committed
@@ -269,14 +227,14 @@ TEST_F(LinkWindowTest, ProgramFromTheWindowReportsEachStage)
     EXPECT_EQ(label("LabelHlaseni"), "Programing: OK");
     EXPECT_EQ(control<TCGauge>("CGaugeProgram")->PercentDone(), 100);
     EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
-    EXPECT_EQ(unit.block[ParameterImage::kAdvance + 3], 41);
+    EXPECT_EQ(unit.stored[ParameterImage::kAdvance + 3], 41);
 }
 
 TEST_F(LinkWindowTest, AVersionMismatchShowsItsBoxAndWritesNothing)
 {
     ScriptedUnit unit;
-    unit.version = 15;
-    port->unit = [&unit](const Frame &f) { return unit.answer(f); };
+    unit.setVersion(15);
+    port->unit = &unit;
     start();
     QString shown;
     QTimer::singleShot(0, [&shown] {}); // keep the event loop warm

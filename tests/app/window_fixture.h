@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/tformhlav.h"
-#include "fake_transport.h"
+#include "support/fake_transport.h"
 #include "i18n/language.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // Programming after change through the real window code and a pseudo-terminal:
 // an edit with the box ticked ends up in the simulated unit's stored block.
-#include "simulator_process.h"
+#include "support/simulator_process.h"
 
 #include "settings/settingspaths.h"
 #include "app/tformhlav.h"
@@ -31,9 +31,8 @@ TEST(EditingAgainstSimulator, AnEditWithTheBoxTickedProgramsTheUnit)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath("unit.txt");
-    SimulatorProcess sim({"--store", store});
-    if (sim.pty.isEmpty())
-        GTEST_SKIP() << "the simulator could not open a pseudo-terminal";
+    SimulatorProcess sim;
+    START_SIMULATOR(sim, "--store", store);
     QDir().mkpath(settingspaths::settingsFolder());
     QFile ini(settingspaths::settingsFile());
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -12,8 +12,12 @@
 #include "link/receivepoll.h"
 #include "link/serialtransport.h"
 #include "link/unitidentity.h"
+#include "support/simulator_process.h"
 
 namespace {
+// How long a reply may take: a bound on a hang, generous for a busy machine.
+constexpr int kPatienceMs = 20000;
+
 // The simulator started as its own process, with the tool's transport on its terminal.
 class SimSession
 {
@@ -24,37 +28,18 @@ public:
     // pseudo-terminals to give.
     QString start(const QStringList &arguments, bool *skipped)
     {
-        *skipped = false;
-#ifndef TORVO_SIM_PATH
-        *skipped = true;
-        return QStringLiteral("the simulator's path was not compiled in");
-#else
-        process.setProgram(QStringLiteral(TORVO_SIM_PATH));
-        process.setArguments(arguments);
-        process.start();
-        if (!process.waitForStarted(5000))
-            return QStringLiteral("cannot start the simulator: ") + process.errorString();
-        QElapsedTimer clock;
-        clock.start();
-        while (!process.canReadLine() && clock.elapsed() < 5000) {
-            if (!process.waitForReadyRead(100) && process.state() != QProcess::Running)
-                break;
-        }
-        if (!process.canReadLine()) {
-            const QString error = QString::fromLocal8Bit(process.readAllStandardError());
-            *skipped = error.contains(QStringLiteral("no pseudo-terminal"));
-            return QStringLiteral("no device path from the simulator: ") + error;
-        }
-        path = QString::fromLocal8Bit(process.readLine()).trimmed();
+        const QString problem = simulator.start(arguments, skipped);
+        if (!problem.isEmpty())
+            return problem;
+        path = simulator.pty;
         QString reason;
         if (!transport.open(path, &reason))
             return QStringLiteral("cannot open %1: %2").arg(path, reason);
         return {};
-#endif
     }
 
     // Sends one frame and takes the reply the way the tool's tick does.
-    std::optional<Frame> exchange(const Frame &command, int timeoutMs = 2000)
+    std::optional<Frame> exchange(const Frame &command, int timeoutMs = kPatienceMs)
     {
         transport.send(frameToBytes(command));
         if (!QTest::qWaitFor([&] { return transport.bytesWaiting() >= kFrameSize; }, timeoutMs))
@@ -72,30 +57,16 @@ public:
     int stop()
     {
         transport.close();
-        if (process.state() == QProcess::NotRunning)
-            return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        process.terminate();
-        if (!process.waitForFinished(5000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            return -1;
-        }
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return simulator.stop();
     }
 
-    QProcess process;
+    SimulatorProcess simulator;
+    QProcess &process = simulator.process;
     SerialTransport transport;
     QString path;
 };
 
-#define START_SIM(session, ...)                                                            \
-    do {                                                                                   \
-        bool skipped_ = false;                                                             \
-        const QString problem_ = (session).start(QStringList{__VA_ARGS__}, &skipped_);     \
-        if (skipped_)                                                                      \
-            GTEST_SKIP() << problem_.toStdString();                                        \
-        ASSERT_TRUE(problem_.isEmpty()) << problem_.toStdString();                         \
-    } while (0)
+#define START_SIM(session, ...) START_SIMULATOR(session, __VA_ARGS__)
 
 Frame commandFrame(std::uint8_t code, const QByteArray &payload = {})
 {
@@ -108,6 +79,21 @@ Frame commandFrame(std::uint8_t code, const QByteArray &payload = {})
         check ^= frame[static_cast<std::size_t>(i)];
     frame[51] = check;
     return frame;
+}
+
+// The simulator's frame log, one line per frame it received.
+QList<QByteArray> logLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.readAll().trimmed();
+    return text.isEmpty() ? QList<QByteArray>() : text.split('\n');
+}
+
+std::string logText(const QString &path)
+{
+    return logLines(path).join('\n').toStdString();
 }
 
 QByteArray payloadOf(const Frame &frame)
@@ -275,7 +261,7 @@ TEST(SimulatorTransfer, DropsBadFramesAndResynchronises)
 
     // Garbage glued to the front of a frame is skipped.
     sim.transport.send(QByteArray("\x11\x22\x33", 3) + frameToBytes(liveDataRequest()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sim.transport.bytesWaiting() >= kFrameSize; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim.transport.bytesWaiting() >= kFrameSize; }, kPatienceMs));
     const std::optional<Frame> reply = pollReceive(sim.transport);
     ASSERT_TRUE(reply.has_value());
     EXPECT_TRUE(acceptLiveFrame(reply->data()));
@@ -380,10 +366,17 @@ TEST(SimulatorStore, AJunkStoreFileStartsWithTheDefaultSet)
 
 TEST(SimulatorFaults, SilentNeverAnswers)
 {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("frames.log"));
     SimSession sim;
-    START_SIM(sim, "--silent");
+    START_SIM(sim, "--silent", "--log", log);
     sim.transport.send(frameToBytes(liveDataRequest()));
     sim.transport.send(frameToBytes(commandFrame(kCmdReadBlock0)));
+    // Both frames reached the unit whole and it chose not to answer them; only
+    // then does the quiet line below mean anything.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logLines(log).size() == 2; }, kPatienceMs)) << logText(log);
+    for (const QByteArray &line : logLines(log))
+        EXPECT_TRUE(line.contains(" check=ok -> silent")) << line.toStdString();
     EXPECT_TRUE(sim.staysQuiet(400));
 }
 
@@ -449,11 +442,36 @@ TEST(SimulatorFaults, BadCheckRepliesFailTheirCheck)
 
 TEST(SimulatorFaults, DropEveryLeavesOutEveryNthReply)
 {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("frames.log"));
     SimSession sim;
-    START_SIM(sim, "--drop-every", "2");
+    START_SIM(sim, "--drop-every", "2", "--log", log);
+    // Four live requests, then a read of block 0 as a fence: replies keep their
+    // order on the line, so once the fence's 0xC0 is in, every reply to the
+    // requests before it is too. The fence is the fifth reply, never dropped.
+    for (int i = 0; i < 4; ++i)
+        sim.transport.send(frameToBytes(liveDataRequest()));
+    sim.transport.send(frameToBytes(commandFrame(kCmdReadBlock0)));
+    QByteArray stream;
+    std::vector<std::uint8_t> codes;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            stream += sim.transport.read(100000);
+            codes.clear();
+            for (qsizetype at = 0; stream.size() - at >= kFrameSize; at += kFrameSize)
+                codes.push_back(static_cast<std::uint8_t>(stream[at]));
+            return !codes.empty() && codes.back() == 0xC0;
+        },
+        kPatienceMs))
+        << stream.size() << " bytes: " << stream.toHex().toStdString();
+    EXPECT_EQ(codes, (std::vector<std::uint8_t>{kReplyLiveData, kReplyLiveData, 0xC0}));
+    // Which of the four went unanswered, as the unit logged each one.
+    EXPECT_EQ(sim.stop(), 0);
+    const QList<QByteArray> lines = logLines(log);
+    ASSERT_EQ(lines.size(), 5) << logText(log);
     std::vector<bool> answered;
     for (int i = 0; i < 4; ++i)
-        answered.push_back(sim.exchange(liveDataRequest(), 400).has_value());
+        answered.push_back(lines[i].contains("-> 0xB0") && !lines[i].contains("dropped"));
     EXPECT_EQ(answered, (std::vector<bool>{true, false, true, false}));
 }
 
@@ -483,30 +501,40 @@ TEST(SimulatorFaults, NoisePutsGarbageBetweenIntactReplies)
 {
     SimSession sim;
     START_SIM(sim, "--noise");
+    // Garbage follows about one reply in four. Requests go on, each waiting for
+    // its reply, until some garbage has shown; a run without any in
+    // kMaxRequests is as good as impossible.
     constexpr int kRequests = 16;
+    constexpr int kMaxRequests = 400;
     QByteArray stream;
-    for (int i = 0; i < kRequests; ++i) {
-        sim.transport.send(frameToBytes(liveDataRequest()));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return sim.transport.bytesWaiting() >= kFrameSize; }, 2000));
-        // Garbage, when it comes, follows its reply after 25 ms; nothing can
-        // be waited for when none comes, so allow it a fixed moment.
-        QTest::qWait(60);
-        stream += sim.transport.read(100000);
-    }
     int replies = 0;
     qsizetype garbage = 0;
-    for (qsizetype at = 0; at < stream.size();) {
-        const auto *head = reinterpret_cast<const std::uint8_t *>(stream.constData() + at);
-        if (stream.size() - at >= kFrameSize && acceptLiveFrame(head)) {
-            ++replies;
-            at += kFrameSize;
-        } else {
-            ++garbage;
-            ++at;
+    // Whole replies and stray bytes so far; a tail too short for a reply may
+    // still become one and is left for later.
+    const auto parse = [&] {
+        stream += sim.transport.read(100000);
+        replies = 0;
+        garbage = 0;
+        for (qsizetype at = 0; stream.size() - at >= kFrameSize;) {
+            const auto *head = reinterpret_cast<const std::uint8_t *>(stream.constData() + at);
+            if (acceptLiveFrame(head)) {
+                ++replies;
+                at += kFrameSize;
+            } else {
+                ++garbage;
+                ++at;
+            }
         }
+    };
+    int requests = 0;
+    while (requests < kRequests || (garbage == 0 && requests < kMaxRequests)) {
+        sim.transport.send(frameToBytes(liveDataRequest()));
+        ++requests;
+        ASSERT_TRUE(QTest::qWaitFor([&] { parse(); return replies >= requests; }, kPatienceMs))
+            << replies << " whole replies to " << requests << " requests";
     }
-    EXPECT_EQ(replies, kRequests) << "every reply stays whole";
-    EXPECT_GT(garbage, 0) << "some garbage in " << kRequests << " replies";
+    EXPECT_EQ(replies, requests) << "every reply stays whole";
+    EXPECT_GT(garbage, 0) << "some garbage in " << requests << " replies";
 }
 
 TEST(SimulatorOptions, HelpListsEveryOptionAndBadOptionsAreRefused)

@@ -7,6 +7,7 @@
 
 #include "i18n/language.h"
 #include "link/transferengine.h"
+#include "support/scripted_unit.h"
 
 // Puts the engine into a state a test starts from, as earlier ticks would have.
 struct TransferEngineTestAccess
@@ -19,57 +20,6 @@ struct TransferEngineTestAccess
 };
 
 namespace {
-
-// A unit at the other end of the line, answering each frame the engine sends
-// with the reply that reaches the engine's next poll. Its faults are switches.
-struct ScriptedUnit
-{
-    bool connected = true;          // false: answers nothing at all
-    bool answersEcho = true;        // false: never answers 0x01
-    int echoCorruptAt = -1;         // payload byte flipped in the 0x81 echo
-    int storedCorruptAt = -1;       // payload byte flipped in every 0xC1 reply
-    std::uint8_t version = 16;
-    std::array<std::uint8_t, 50> stored{};
-    LiveData live;
-
-    std::optional<Frame> answer(const Frame &command)
-    {
-        if (!connected)
-            return std::nullopt;
-        Frame reply{};
-        reply[0] = command[0] ^ 0x80;
-        switch (command[0]) {
-        case 0x30:
-            live.protocolVersion = version;
-            return encodeLiveData(live);
-        case 0x00:
-        case 0x40:
-            reply[1 + 10] = version;
-            reply[1] = 'T';
-            reply[2] = 'C';
-            reply[3] = 'I';
-            reply[4] = 42;
-            break;
-        case 0x01:
-            if (!answersEcho)
-                return std::nullopt;
-            std::copy(command.begin() + 1, command.begin() + 51, stored.begin());
-            std::copy(stored.begin(), stored.end(), reply.begin() + 1);
-            if (echoCorruptAt >= 0)
-                reply[1 + echoCorruptAt] ^= 0x01;
-            break;
-        case 0x41:
-            std::copy(stored.begin(), stored.end(), reply.begin() + 1);
-            if (storedCorruptAt >= 0)
-                reply[1 + storedCorruptAt] ^= 0x01;
-            break;
-        default:
-            return std::nullopt;
-        }
-        sealFrame(reply);
-        return reply;
-    }
-};
 
 struct SentFrame
 {
@@ -87,7 +37,15 @@ struct CaptionChange
 class FakeHost : public TransferHost
 {
 public:
-    explicit FakeHost(ParameterImage &image) : image(image) {}
+    explicit FakeHost(ParameterImage &image) : image(image)
+    {
+        // "TCI42", no build date or time.
+        unit.identity = IdentityFields{};
+        unit.identity.name = QStringLiteral("TCI");
+        unit.identity.number = 42;
+        unit.identity.day = 0;
+        unit.identity.month = 0;
+    }
 
     ParameterImage &image;
     ScriptedUnit unit;
@@ -523,7 +481,7 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
         const ParameterImage before = img;
         UnitIdentity id;
         FakeHost h(img);
-        h.unit.version = 15;
+        h.unit.setVersion(15);
         const auto unitBefore = h.unit.stored;
         TransferEngine e(h, img, id, lang);
         std::vector<TransferMode> modesInBox;

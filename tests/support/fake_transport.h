@@ -2,9 +2,9 @@
 
 #include "link/frame.h"
 #include "link/transport.h"
+#include "support/scripted_unit.h"
 
 #include <QStringList>
-#include <functional>
 #include <vector>
 
 // A serial port in memory: records what the window opens, closes and sends,
@@ -46,7 +46,7 @@ public:
         if (frameFromBytes(bytes, &frame)) {
             sent.push_back(frame);
             if (unit)
-                incoming += unit(frame);
+                incoming += unit->answerBytes(frame);
         }
     }
 
@@ -58,6 +58,6 @@ public:
     QStringList events;
     QByteArray incoming;
     std::vector<Frame> sent;
-    // A scripted unit: the bytes it answers a frame with (empty: silence).
-    std::function<QByteArray(const Frame &)> unit;
+    // The unit on the line, answering every frame sent; none: silence.
+    ScriptedUnit *unit = nullptr;
 };
