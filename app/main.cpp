@@ -11,6 +11,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Torvo_TCI"));
     try {
         TFormHlav FormHlav;
+        FormHlav.setCommandLine(QCoreApplication::arguments().mid(1));
         try {
             FormHlav.FormCreate();
         } catch (const std::exception &error) {

@@ -234,7 +234,7 @@ void TFormHlav::FormCreate()
     ApplyDefaults();
     centreOnScreen();
     loadSettings();
-    applyCommandLine(QCoreApplication::arguments().mid(1));
+    applyCommandLine(commandLine);
     unit.showNoConnection();
     NormaliseImage();
     ShowImage();

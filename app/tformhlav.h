@@ -56,6 +56,8 @@ public:
     void CommitEdit();
 
     void setAboutWindow(TFormAbout *about) { formAbout = about; }
+    // The program's arguments after its name; start-up takes the language from the first.
+    void setCommandLine(const QStringList &arguments) { commandLine = arguments; }
 
     UnitSession &session() { return unit; }
     const UnitSession &session() const { return unit; }
@@ -162,6 +164,7 @@ private:
     QString imageFilePath;
     // Full path of the last parameter file opened or saved.
     QString lastParameterFile;
+    QStringList commandLine;
     bool testMode = false;
 
     QFileDialog *openDialog = nullptr;

@@ -24,7 +24,11 @@ void TFormHlav::applyLanguage()
         MenuCzechClick();
         break;
     default:
-        break; // index 2 applies no set: design texts, an empty message table
+        // Index 2 applies no set: design texts and an empty message table.
+        // No language of the menu is the current one, so none carries the mark.
+        for (QAction *item : {ui->MenuEnglish, ui->MenuCzech, ui->MenuGerman})
+            item->setChecked(false);
+        break;
     }
 }
 

@@ -1,5 +1,5 @@
 // Handlers and start-up steps whose behaviour arrives with their own
-// subsystem (printing, help, settings). They are bound now so
+// subsystem (printing, help). They are bound now so
 // that every control and shortcut is wired from the start; each does nothing
 // until its subsystem fills it in.
 #include "app/tformhlav.h"
@@ -7,6 +7,3 @@
 void TFormHlav::SpeedButtonPrintClick() {}
 void TFormHlav::MenuContensClick() {}
 
-void TFormHlav::loadSettings() {}
-void TFormHlav::saveSettings() {}
-void TFormHlav::readTestModeMarker() {}

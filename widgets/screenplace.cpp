@@ -31,4 +31,17 @@ QPoint centredByHalves(const QSize &outer)
     return {screen.width() / 2 - outer.width() / 2, screen.height() / 2 - outer.height() / 2};
 }
 
+bool onAnyScreen(const QRect &rect)
+{
+    const auto screens = QGuiApplication::screens();
+    // Without any screen there is nowhere better to go.
+    if (screens.isEmpty())
+        return true;
+    for (const QScreen *screen : screens) {
+        if (screen->geometry().intersects(rect))
+            return true;
+    }
+    return false;
+}
+
 } // namespace screenplace

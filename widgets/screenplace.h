@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 // Where a window of the given outer size sits when centred on the primary
@@ -12,5 +13,8 @@ QPoint centred(const QSize &outer);
 // left = screen width / 2 - width / 2, each half truncated on its own: the
 // About window's rule, one pixel apart from the other for odd sizes.
 QPoint centredByHalves(const QSize &outer);
+
+// True when some part of the rectangle lies on some screen.
+bool onAnyScreen(const QRect &rect);
 
 } // namespace screenplace

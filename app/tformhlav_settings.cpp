@@ -1,0 +1,80 @@
+// What the window keeps between runs: the settings file, the parameter image
+// file and the test-mode marker, read once at start and written once at close.
+#include "app/tformhlav.h"
+
+#include "settings/imagefile.h"
+#include "settings/settingsfile.h"
+#include "settings/settingspaths.h"
+#include "settings/testmodemarker.h"
+#include "ui_tformhlav.h"
+#include "widgets/screenplace.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+#include <cstdio>
+
+void TFormHlav::loadSettings()
+{
+    // Every value missing or unusable keeps what start-up has put there.
+    const QRect outer = outerGeometry();
+    StoredSettings defaults;
+    defaults.left = outer.left();
+    defaults.top = outer.top();
+    defaults.height = outer.height();
+    defaults.width = outer.width();
+    defaults.comPort = unit.portNumber();
+    defaults.language = unit.language().index();
+    defaults.ignAll = ui->CheckBoxIgnAll->isChecked();
+    const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults);
+
+    QRect bounds(stored.left, stored.top, stored.width, stored.height);
+    // A place left on a monitor that has since been unplugged would open the
+    // window where nobody can reach it: it comes back centred on the primary
+    // screen, at its stored size.
+    if (!screenplace::onAnyScreen(bounds))
+        bounds.moveTopLeft(screenplace::centred(bounds.size()));
+    setOuterGeometry(bounds);
+    unit.setPortNumber(stored.comPort);
+    unit.language().setIndex(stored.language);
+    setLabelText(ui->LabelFile2, stored.file);
+    lastParameterFile = stored.iniDir;
+    setDialogFileNames(stored.iniDir, stored.iniDir);
+    ui->CheckBoxIgnAll->setChecked(stored.ignAll);
+
+    readImageFile(imageFilePath, unit.image());
+}
+
+void TFormHlav::saveSettings()
+{
+    const QRect outer = outerGeometry();
+    StoredSettings values;
+    values.left = outer.left();
+    values.top = outer.top();
+    values.height = outer.height();
+    values.width = outer.width();
+    values.comPort = unit.portNumber();
+    values.language = unit.language().index();
+    values.file = ui->LabelFile2->text();
+    values.iniDir = lastParameterFile;
+    values.ignAll = ui->CheckBoxIgnAll->isChecked();
+
+    // No message box at close; but a technician whose settings never stick
+    // deserves one line on the terminal saying why.
+    QString reason;
+    bool saved = writeSettings(settingspaths::settingsFile(), values, &reason);
+    // The image is written even when the settings were not.
+    QString imageReason;
+    if (!writeImageFile(imageFilePath, unit.image(), &imageReason)) {
+        if (saved)
+            reason = imageReason;
+        saved = false;
+    }
+    if (!saved)
+        std::fprintf(stderr, "Torvo_TCI: settings not saved: %s\n", qPrintable(reason));
+}
+
+void TFormHlav::readTestModeMarker()
+{
+    testMode = ::readTestModeMarker(settingspaths::testModeMarker());
+}
