@@ -137,8 +137,9 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
                           n == c.port);
             EXPECT_EQ(run.window->session().language().index(), c.language);
             EXPECT_EQ(run.window->windowTitle(), QString::fromUtf8(c.title));
-            if (!c.place.isNull())
+            if (!c.place.isNull()) {
                 EXPECT_EQ(run.window->outerGeometry().topLeft(), c.place);
+            }
         }
         const QByteArray saved = readFile(settingspaths::settingsFile());
         EXPECT_TRUE(saved.contains("\nLanguage=" + QByteArray::number(c.savedLanguage) + "\n")) << saved.constData();
