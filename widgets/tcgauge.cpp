@@ -384,14 +384,24 @@ void TCGauge::drawBar(QImage &overlay, const Edges &edges) const
     }
 }
 
-void TCGauge::drawPie(QImage &overlay, const Edges &edges) const
+// The pie and the needle are drawn in the box inside the border; a single
+// border leaves one more pixel of box on each axis than the edges span.
+std::pair<int, int> TCGauge::dialSize(const Edges &edges) const
 {
     const int extra = borderStyle_ == TCGaugeBorderStyle::bsSingle ? 1 : 0;
-    const int w = edges.right - edges.left + extra;
-    const int h = edges.bottom - edges.top + extra;
+    return {edges.right - edges.left + extra, edges.bottom - edges.top + extra};
+}
+
+void TCGauge::clearDial(QPainter &painter, const Edges &edges) const
+{
+    fillEdges(painter, edges.left, edges.top, edges.right, edges.bottom, palette().color(QPalette::Window));
+}
+
+void TCGauge::drawPie(QImage &overlay, const Edges &edges) const
+{
+    const auto [w, h] = dialSize(edges);
     QPainter painter(&overlay);
-    fillEdges(painter, edges.left, edges.top, edges.right, edges.bottom,
-              palette().color(QPalette::Window));
+    clearDial(painter, edges);
     if (w - edges.left < 2 || h - edges.top < 2) {
         return;  // too small for an ellipse
     }
@@ -415,12 +425,9 @@ void TCGauge::drawPie(QImage &overlay, const Edges &edges) const
 
 void TCGauge::drawNeedle(QImage &overlay, const Edges &edges) const
 {
-    const int extra = borderStyle_ == TCGaugeBorderStyle::bsSingle ? 1 : 0;
-    const int w = edges.right - edges.left + extra;
-    const int h = edges.bottom - edges.top + extra;
+    const auto [w, h] = dialSize(edges);
     QPainter painter(&overlay);
-    fillEdges(painter, edges.left, edges.top, edges.right, edges.bottom,
-              palette().color(QPalette::Window));
+    clearDial(painter, edges);
     painter.setPen(QPen(foreColor_, 1));
     painter.setBrush(backColor_);
     // The dial is the upper half of an ellipse twice the control's height,

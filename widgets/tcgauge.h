@@ -1,5 +1,9 @@
 #pragma once
 
+#include <utility>
+
+class QPainter;
+
 #include <QColor>
 #include <QImage>
 #include <QWidget>
@@ -87,6 +91,8 @@ private:
     Edges paintEdges() const;
     void drawKind(QImage &overlay, const Edges &edges) const;
     void drawBar(QImage &overlay, const Edges &edges) const;
+    std::pair<int, int> dialSize(const Edges &edges) const;
+    void clearDial(QPainter &painter, const Edges &edges) const;
     void drawPie(QImage &overlay, const Edges &edges) const;
     void drawNeedle(QImage &overlay, const Edges &edges) const;
     void drawPercentText(QImage &work, const Edges &edges) const;
