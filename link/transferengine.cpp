@@ -96,6 +96,7 @@ void TransferEngine::start(TransferMode newMode, std::uint8_t code, Operation st
     command = code;
     attempts = 1;
     operation = started;
+    host.operationStarted(started);
 }
 
 void TransferEngine::startProgram()
@@ -238,6 +239,7 @@ void TransferEngine::stepIdle()
         // Signed on purpose: a count above the start gives a negative value,
         // which the gauge clamps to its minimum.
         setGaugeProgress(100 * (kSavingStart - static_cast<int>(saving)) / kSavingStart);
+        host.storingProgress(shown.gaugeProgress);
     } else {
         setGaugeMax(1);
         if (programmed) {

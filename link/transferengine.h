@@ -64,6 +64,10 @@ public:
     // A live-data frame was accepted.
     virtual void liveDataReceived(const LiveData &live) = 0;
 
+    // The user's operation began (also a program after change).
+    virtual void operationStarted(Operation) {}
+    // The unit reports storing a programmed block: the share done, 0..100.
+    virtual void storingProgress(int) {}
     // How the operation the user asked for ended: a read or a program counts
     // as succeeded only once its verify has.
     virtual void operationSucceeded(Operation) {}

@@ -41,6 +41,8 @@ public:
         s.liveRpm_ = live.rpm;
         emit s.liveDataReceived(live);
     }
+    void operationStarted(Operation operation) override { emit s.operationStarted(operation); }
+    void storingProgress(int percent) override { emit s.storingProgress(percent); }
     void operationSucceeded(Operation operation) override { emit s.operationSucceeded(operation); }
     void operationFailed(Operation operation) override { emit s.operationFailed(operation); }
     void tickDone() override

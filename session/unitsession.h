@@ -99,6 +99,8 @@ signals:
     void versionMismatch(const QString &text, int unitVersion);
     void identityReceived(const IdentityTexts &texts);
     void liveDataReceived(const LiveData &live);
+    void operationStarted(Operation operation);
+    void storingProgress(int percent);
     void operationSucceeded(Operation operation);
     void operationFailed(Operation operation);
     // The open port went away (adapter pulled); it is closed already.

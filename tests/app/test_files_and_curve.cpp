@@ -245,6 +245,16 @@ TEST_F(FilesAndCurveTest, ProgrammingAfterChangeFollowsCommittedEditsOnly)
     EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Programming);
     tick(25);
 
+    // Open replaces the set without programming it either.
+    const QString file = dir.filePath("other.ign");
+    choose(file);
+    window->MenuSaveClick();
+    window->session().image().advance(0) = 3;
+    window->ShowImage();
+    choose(file);
+    window->MenuOpenClick();
+    EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
+
     // Toggling a flag with the keyboard changes the tick only.
     auto *tacho = control<QCheckBox>("CheckBoxRpm2Krat");
     tacho->setFocus();

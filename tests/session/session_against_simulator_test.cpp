@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -24,6 +25,8 @@ constexpr int kPatienceMs = 20000;
 // What the session told its listener, in order.
 struct Heard
 {
+    std::vector<Operation> started;
+    std::vector<int> storing;
     std::vector<Operation> succeeded;
     std::vector<Operation> failed;
     std::vector<IdentityTexts> identities;
@@ -34,6 +37,9 @@ struct Heard
 
 void listen(UnitSession &session, Heard &heard)
 {
+    QObject::connect(&session, &UnitSession::operationStarted,
+                     [&heard](Operation o) { heard.started.push_back(o); });
+    QObject::connect(&session, &UnitSession::storingProgress, [&heard](int p) { heard.storing.push_back(p); });
     QObject::connect(&session, &UnitSession::operationSucceeded,
                      [&heard](Operation o) { heard.succeeded.push_back(o); });
     QObject::connect(&session, &UnitSession::operationFailed, [&heard](Operation o) { heard.failed.push_back(o); });
@@ -78,6 +84,7 @@ TEST(SessionAgainstSimulator, ProgramsIdentifiesReportsLiveDataAndNoticesTheUnit
     session.image().applyDefaults();
     session.startProgram();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !heard.succeeded.empty() || !heard.failed.empty(); }, kPatienceMs));
+    EXPECT_EQ(heard.started, std::vector<Operation>{Operation::Program});
     EXPECT_EQ(heard.succeeded, std::vector<Operation>{Operation::Program});
     EXPECT_TRUE(heard.failed.empty());
     ASSERT_FALSE(heard.identities.empty());
@@ -89,6 +96,11 @@ TEST(SessionAgainstSimulator, ProgramsIdentifiesReportsLiveDataAndNoticesTheUnit
     ASSERT_TRUE(QTest::qWaitFor([&] { return !heard.lives.empty(); }, kPatienceMs)) << "no live data";
     EXPECT_EQ(heard.lives.back().protocolVersion, 16);
     EXPECT_GE(session.liveRpm(), 1200);
+    // The unit stores what it was given and reports its progress as it goes.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.storing.size() >= 2; }, kPatienceMs));
+    EXPECT_TRUE(std::is_sorted(heard.storing.begin(), heard.storing.end()));
+    EXPECT_GE(heard.storing.front(), 0);
+    EXPECT_LE(heard.storing.back(), 100);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !heard.connection.empty(); }, kPatienceMs));
     EXPECT_EQ(heard.connection, std::vector<bool>{true});
 
