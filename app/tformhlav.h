@@ -16,6 +16,7 @@ class QAction;
 class QCheckBox;
 class QFileDialog;
 class QLabel;
+class QImage;
 class QLineEdit;
 class QTimer;
 class TFormAbout;
@@ -140,6 +141,10 @@ private:
     void highlightCurveRow();
     void shiftAdvance(int delta);
     QString chooseFile(QFileDialog *dialog);
+    QImage clientPicture();
+    // Prints one page; returns the PDF's path when the print went to a file,
+    // and sets *problem when it failed.
+    QString printWindow(QString *problem);
     void showFileError(const QString &path, const QString &reason);
     void rememberParameterFile(const QString &path);
 

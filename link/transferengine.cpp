@@ -88,6 +88,17 @@ void TransferEngine::hideStatus()
     report();
 }
 
+void TransferEngine::showNotice(const std::optional<QString> &caption)
+{
+    shown.red = false;
+    if (caption)
+        shown.caption = *caption;
+    statusTime = kStatusTicks;
+    shown.visible = true;
+    shown.gaugeVisible = false;
+    report();
+}
+
 // ---- Start commands ----------------------------------------------------------
 
 void TransferEngine::start(TransferMode newMode, std::uint8_t code, Operation started)

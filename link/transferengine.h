@@ -118,6 +118,10 @@ public:
     // New and Open take the report off the screen; a running display time
     // brings the caption back on the next tick, the gauge only with a new step.
     void hideStatus();
+    // A notice in the status label that is no transfer's (the print date line):
+    // on button face, shown for the report's time, without the gauge. Without
+    // a caption the label keeps its text.
+    void showNotice(const std::optional<QString> &caption);
 
     TransferMode transferMode() const { return mode; }
     std::uint8_t commandCode() const { return command; }

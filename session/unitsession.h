@@ -83,6 +83,7 @@ public:
     void showNoConnection() { engine_.showNoConnection(); }
     void setPrinting(bool on) { engine_.setPrinting(on); }
     void hideStatus() { engine_.hideStatus(); }
+    void showNotice(const std::optional<QString> &caption) { engine_.showNotice(caption); }
     // One 55 ms tick.
     void tick() { engine_.tick(); }
 
