@@ -46,6 +46,17 @@ capture() {
   rm -f "$raw"
 }
 
+# Stops the tool and the simulator this run started, by their ids, and drops
+# the throw-away settings folder.
+stop_started() {
+  local pid
+  for pid in $toolpid $simpid; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$home"
+}
+
 # One run of the tool inside the virtual X server: SCENE decides what is done
 # and captured. Runs with DISPLAY set by xvfb-run.
 inside() {
@@ -55,8 +66,7 @@ inside() {
   simpid=
   toolpid=
   # Only the two processes started here are stopped, by their own ids.
-  trap 'for pid in $toolpid $simpid; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-        rm -rf "$home"' EXIT
+  trap stop_started EXIT
   "$sim" --store "$home/unit-block.txt" "$@" > "$home/sim.out" 2> "$home/sim.err" &
   simpid=$!
   wait_for_line "$home/sim.out"
@@ -78,8 +88,11 @@ inside() {
   local size
   size=$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^WIDTH=//p;s/^HEIGHT=//p' | paste -sd x)
   [ -n "$size" ] && crop="$size+0+0"
-  local tag
-  tag=$(echo "$lang" | tr 'A-Z' 'a-z' | sed 's/english/en/;s/deutsch/de/;s/cesky/cs/')
+  local tag=en
+  case "$lang" in
+    DEUTSCH) tag=de ;;
+    CESKY) tag=cs ;;
+  esac
   case "$scene" in
     live | test)
       capture "${scene}_$tag"
