@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Rebuilds the manual's pictures from the real window: the tool runs under a
+# virtual X server against the unit simulator, in each language, and the
+# screen is captured and cropped to the window.
+#
+#   docs/manual/screenshots.sh            all pictures
+#
+# Needs build/torvo-tci and build/torvo-tci-sim (build them first), xvfb-run,
+# ImageMagick (import, convert) and xdotool.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+images="$here/images"
+tool="$root/build/torvo-tci"
+sim="$root/build/torvo-tci-sim"
+# The window's size without a window manager (client area, menu bar and status
+# bar); replaced by the size the window reports once it is up.
+crop="753x786+0+0"
+
+for need in "$tool" "$sim"; do
+  [ -x "$need" ] || { echo "missing $need: build torvo-tci and torvo-tci-sim first" >&2; exit 1; }
+done
+for cmd in xvfb-run import convert xdotool; do
+  command -v "$cmd" > /dev/null || { echo "missing $cmd" >&2; exit 1; }
+done
+
+# Waits until FILE has at least one line (at most about 10 s).
+wait_for_line() {
+  local file=$1
+  for _ in $(seq 200); do
+    [ -s "$file" ] && return 0
+    sleep 0.05
+  done
+  echo "timed out waiting for $file" >&2
+  return 1
+}
+
+# Captures the screen into images/NAME.png, cropped to the window and kept small.
+capture() {
+  local name=$1 geometry=${2:-$crop}
+  local raw
+  raw=$(mktemp --suffix=.png)
+  import -window root "$raw"
+  convert "$raw" -crop "$geometry" +repage +dither -colors 256 -strip "PNG8:$images/$name.png"
+  rm -f "$raw"
+}
+
+# Stops the tool and the simulator this run started, by their ids, and drops
+# the throw-away settings folder.
+stop_started() {
+  local pid
+  for pid in $toolpid $simpid; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$home"
+}
+
+# One run of the tool inside the virtual X server: SCENE decides what is done
+# and captured. Runs with DISPLAY set by xvfb-run.
+inside() {
+  local lang=$1 scene=$2
+  shift 2
+  home=$(mktemp -d -t torvo-tci-manual-XXXXXX)
+  simpid=
+  toolpid=
+  # Only the two processes started here are stopped, by their own ids.
+  trap stop_started EXIT
+  "$sim" --store "$home/unit-block.txt" "$@" > "$home/sim.out" 2> "$home/sim.err" &
+  simpid=$!
+  wait_for_line "$home/sim.out"
+  local pty
+  pty=$(head -n 1 "$home/sim.out")
+  printf '[PORTS]\nCOM1=%s\n\n[FORM_HLAV]\nLeft=0\nTop=0\nComPort=1\n' "$pty" > "$home/Torvo_TCI.ini"
+  if [ "$scene" = test ]; then
+    echo TEST_ENABLE > "$home/test_varnek.txt"
+  fi
+  # The tool closes itself through its normal close sequence after a minute,
+  # should anything below hang; "shown" on its output marks the first paint.
+  TORVO_TCI_HOME="$home" TORVO_TCI_QUIT_AFTER_MS=60000 "$tool" "$lang" > "$home/tool.out" 2> "$home/tool.err" &
+  toolpid=$!
+  wait_for_line "$home/tool.out"
+  # Let a few live-data replies arrive (one every 330 ms).
+  sleep 2.5
+  local window
+  window=$(xdotool search --pid "$toolpid" --onlyvisible --name "Torvo TCI" | head -n 1)
+  local size
+  size=$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^WIDTH=//p;s/^HEIGHT=//p' | paste -sd x)
+  [ -n "$size" ] && crop="$size+0+0"
+  local tag=en
+  case "$lang" in
+    DEUTSCH) tag=de ;;
+    CESKY) tag=cs ;;
+  esac
+  case "$scene" in
+    live | test)
+      capture "${scene}_$tag"
+      ;;
+    program)
+      # F9 programs; "Programing: OK" stands from about 2 s to 13 s after it.
+      xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+      xdotool key --window "$window" F9
+      sleep 0.9
+      capture "saving_$tag"
+      sleep 3
+      capture "program_$tag"
+      ;;
+    com)
+      # A click on the menu bar opens the Com menu: its caption differs by
+      # language (Com, ComPort, Port), and in Czech Alt+P belongs to the
+      # Program button as well.
+      local x=53
+      case "$lang" in
+        DEUTSCH) x=71 ;;
+        CESKY) x=70 ;;
+      esac
+      xdotool mousemove --window "$window" "$x" 8 click 1
+      sleep 1
+      capture "com_$tag"
+      xdotool key --window "$window" Escape
+      ;;
+    nounit)
+      capture "nounit_$tag"
+      ;;
+  esac
+}
+
+if [ "${1:-}" = "--inside" ]; then
+  shift
+  inside "$@"
+  exit 0
+fi
+
+shoot() {
+  xvfb-run -a -s "-screen 0 800x900x24" "$0" --inside "$@"
+}
+
+for lang in ENGLISH DEUTSCH CESKY; do
+  # A running engine at a fixed speed, so the curve row it sits at is lit.
+  shoot "$lang" live --rpm 3400 --neutral 1
+  shoot "$lang" program --rpm 3400 --neutral 1
+  shoot "$lang" com --rpm 3400
+done
+# No unit answering: "No Connection".
+shoot ENGLISH nounit --silent
+# Test mode and every warning at once: speed at the limiter, blocking, side
+# stand, low voltage, faulty stored data and another protocol version.
+shoot ENGLISH test --rpm 7200 --blocking 1 --side-stand 1 --voltage-mv 11600 --data-error 1 --live-version 15
+ls -l "$images"
