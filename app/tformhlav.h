@@ -19,6 +19,7 @@ class QLabel;
 class QImage;
 class QLineEdit;
 class QTimer;
+class QUrl;
 class TFormAbout;
 class Transport;
 
@@ -77,6 +78,13 @@ public:
     // nothing. Tests answer the dialog themselves.
     using FileChooser = std::function<QString(QFileDialog *)>;
     void setFileChooser(FileChooser chooser) { fileChooser = std::move(chooser); }
+    // How F1 opens a manual (by default the desktop's viewer), and where it
+    // looks for them (by default beside the program and in an installation).
+    void setDocumentOpener(std::function<void(const QUrl &)> opener) { documentOpener = std::move(opener); }
+    void setManualFolders(const QStringList &folders) { manualFolders = folders; }
+    // The manual of a language index; empty for an index without one.
+    static QString manualFileName(std::uint8_t languageIndex);
+    static QStringList defaultManualFolders();
 
     // Sets a label's text; labels that size to their text follow it.
     static void setLabelText(QLabel *label, const QString &text);
@@ -178,6 +186,8 @@ private:
     QString saveDialogFile;
     bool hintHandlerInstalled = false;
     FileChooser fileChooser;
+    std::function<void(const QUrl &)> documentOpener;
+    QStringList manualFolders;
     // The curve row shown lit, -1 for none.
     int litRow = -1;
 };

@@ -8,6 +8,13 @@
 // screen. No screen at all gives the origin.
 namespace screenplace {
 
+// Design sizes are outer sizes, frame and title bar included. The frame and
+// title bar they were designed with take this much; a window's client area is
+// its design size less this (and less its menu bar, where it has one), so it
+// comes out the same on every platform.
+inline constexpr int kFrameWidth = 8;
+inline constexpr int kFrameHeight = 34;
+
 // left = (screen width - width) / 2, top likewise: the main window's rule.
 QPoint centred(const QSize &outer);
 // left = screen width / 2 - width / 2, each half truncated on its own: the

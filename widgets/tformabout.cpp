@@ -31,7 +31,7 @@ TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("FormAbout"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
-    resize(281, 402);
+    resize(kOuterWidth - screenplace::kFrameWidth, kOuterHeight - screenplace::kFrameHeight);
     setWindowTitle(QStringLiteral("About Torvo_TCI"));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -69,7 +69,7 @@ void TFormAbout::FormCreate()
     LabelDate->adjustSize();
     LabelTime->setText(QStringLiteral(__TIME__));
     LabelTime->adjustSize();
-    move(screenplace::centredByHalves(size()));
+    move(screenplace::centredByHalves(QSize(kOuterWidth, kOuterHeight)));
 }
 
 QString TFormAbout::captionFor(std::uint8_t languageIndex, const QString &current)

@@ -14,6 +14,10 @@ class TFormAbout : public QDialog
     Q_OBJECT
 
 public:
+    // The design's outer size, frame and title bar included.
+    static constexpr int kOuterWidth = 281;
+    static constexpr int kOuterHeight = 402;
+
     explicit TFormAbout(QWidget *parent = nullptr);
 
     // The caption follows the language of the moment each time the window opens.

@@ -406,6 +406,39 @@ bool makeIcon(const QString &icoPath, const QString &pngPath)
 }
 
 // ---------------------------------------------------------------------------------------
+// Desktop icons: the same spark on its disc, drawn smooth in full colour at the sizes a
+// desktop menu asks for.
+
+bool makeDesktopIcons(const QDir &folder)
+{
+    if (!QDir().mkpath(folder.path()))
+        return false;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        QImage canvas(size, size, QImage::Format_ARGB32);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter p(&canvas);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            // Designed on the 32-pixel grid of the program's own icon.
+            p.scale(size / 32.0, size / 32.0);
+            p.setPen(QPen(QColor(kVga[kBlack]), 1));
+            p.setBrush(QColor(kVga[kRed]));
+            p.drawEllipse(QRectF(1, 1, 30, 30));
+            p.setBrush(QColor(kVga[kNavy]));
+            p.drawEllipse(QRectF(4, 4, 24, 24));
+            const QPolygonF bolt({QPointF(18, 5), QPointF(9, 17), QPointF(14, 17), QPointF(11, 27),
+                                  QPointF(22, 13), QPointF(17, 13), QPointF(21, 5)});
+            p.setBrush(QColor(kVga[kYellow]));
+            p.drawPolygon(bolt);
+        }
+        const QString path = folder.filePath(QStringLiteral("torvo-tci-%1.png").arg(size));
+        if (!writeWithQt(canvas, path, "png"))
+            return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
 // Maker's logo, 161 x 82. The background is pure white and nothing else in the drawing is,
 // so the program can make exactly that colour see-through.
 
@@ -639,6 +672,7 @@ int main(int argc, char **argv)
                     && makeGlyphBitmap(out.filePath("glyph_open.bmp"), kGlyphOpen)
                     && makeGlyphBitmap(out.filePath("glyph_save.bmp"), kGlyphSave)
                     && makeGlyphBitmap(out.filePath("glyph_print.bmp"), kGlyphPrint)
-                    && makeIcon(out.filePath("torvo-tci.ico"), out.filePath("icon32.png"));
+                    && makeIcon(out.filePath("torvo-tci.ico"), out.filePath("icon32.png"))
+                    && makeDesktopIcons(QDir(out.filePath("icons")));
     return ok ? 0 : 1;
 }

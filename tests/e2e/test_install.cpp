@@ -1,0 +1,60 @@
+// An installation into a prefix holds what the desktop entry and F1 refer to,
+// and the installed program runs against the simulated unit.
+#include "support/simulator_process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(Installation, HoldsEveryReferencedFileAndTheProgramRuns)
+{
+    QTemporaryDir prefix;
+    QProcess install;
+    install.start(QStringLiteral(TORVO_CMAKE_COMMAND),
+                  {"--install", QStringLiteral(TORVO_BUILD_DIR), "--prefix", prefix.path()});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().constData();
+    const QDir root(prefix.path());
+
+    // The desktop entry names a program on the installed path and an icon of the theme.
+    QFile desktop(root.filePath("share/applications/torvo-tci.desktop"));
+    ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
+    const QString entry = QString::fromUtf8(desktop.readAll());
+    const QString exec = QRegularExpression("^Exec=(\\S+)", QRegularExpression::MultilineOption).match(entry).captured(1);
+    const QString icon = QRegularExpression("^Icon=(\\S+)", QRegularExpression::MultilineOption).match(entry).captured(1);
+    EXPECT_TRUE(QFileInfo(root.filePath("bin/" + exec)).isExecutable()) << exec.toStdString();
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(QFile::exists(root.filePath(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon))))
+            << size;
+    }
+    EXPECT_TRUE(QFileInfo(root.filePath("bin/torvo-tci-sim")).isExecutable());
+
+    // F1 looks beside the program's folder, in ../share/doc/torvo-tci/manual.
+    const QDir manuals(root.filePath("bin/../share/doc/torvo-tci/manual"));
+    for (const char *name : {"manual_en.html", "manual_de.html", "manual_cs.html"})
+        EXPECT_TRUE(QFile::exists(manuals.filePath(name))) << name;
+
+    // The installed program starts against the simulator and ends with 0.
+    SimulatorProcess sim;
+    START_SIMULATOR(sim);
+    QTemporaryDir home;
+    QFile ini(QDir(home.path()).filePath("Torvo_TCI.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[PORTS]\nCOM1=%1\n").arg(sim.pty).toUtf8());
+    ini.close();
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TORVO_TCI_HOME", home.path());
+    env.insert("TORVO_TCI_QUIT_AFTER_MS", "500");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start(root.filePath("bin/torvo-tci"), {});
+    ASSERT_TRUE(app.waitForFinished(60000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().constData();
+    EXPECT_TRUE(app.readAllStandardOutput().startsWith("shown "));
+}
