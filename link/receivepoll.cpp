@@ -1,15 +1,19 @@
 #include "link/receivepoll.h"
 
-std::optional<Frame> pollReceive(Transport &transport)
+std::vector<Frame> pollFrames(Transport &transport)
 {
     const qint64 waiting = transport.bytesWaiting();
     if (waiting < kFrameSize)
-        return std::nullopt;
+        return {};
     const qint64 wanted = waiting > kPollBacklog ? kPollBacklogRead : waiting;
+    // A transport may deliver less than it announced; only whole frames count.
     const QByteArray data = transport.read(wanted);
-    // A transport may deliver less than it announced; a short read is no frame.
-    Frame frame{};
-    if (!frameFromBytes(data, &frame))
-        return std::nullopt;
-    return frame;
+    std::vector<Frame> frames;
+    frames.reserve(static_cast<std::size_t>(data.size() / kFrameSize));
+    for (qsizetype at = 0; at + kFrameSize <= data.size(); at += kFrameSize) {
+        Frame frame{};
+        frameFromBytes(data.mid(at, kFrameSize), &frame);
+        frames.push_back(frame);
+    }
+    return frames;
 }

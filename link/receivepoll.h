@@ -1,6 +1,6 @@
 #pragma once
 
-#include <optional>
+#include <vector>
 
 #include "link/frame.h"
 #include "link/transport.h"
@@ -12,9 +12,11 @@
 // - more than 1024 waiting is a backlog: 1000 are read, the rest is left for
 //   later ticks;
 // - otherwise everything waiting is read.
-// The first 52 bytes read are the frame; the rest of that read is dropped, as
-// the unit never has more than one answer outstanding.
+// Every whole frame of a read is handed on, in the order it came: a live-data
+// answer and a transfer answer can arrive within one tick, and the second must
+// not wait for a resend. Bytes after the last whole frame of a read are
+// dropped (60 bytes are one frame and 8 dropped bytes).
 constexpr qint64 kPollBacklog = 1024;
 constexpr qint64 kPollBacklogRead = 1000;
 
-std::optional<Frame> pollReceive(Transport &transport);
+std::vector<Frame> pollFrames(Transport &transport);

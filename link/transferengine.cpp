@@ -162,10 +162,13 @@ void TransferEngine::showStartStatus(Operation started)
 
 void TransferEngine::tick()
 {
-    // 1. The poll; a reply is handled before this tick's own step, so a reply
-    //    that starts a new step is followed at once by that step's first wait count.
-    if (const std::optional<Frame> frame = host.pollReceive())
-        handleFrame(*frame);
+    // 1. The poll; replies are handled before this tick's own step, so a reply
+    //    that starts a new step is followed at once by that step's first wait
+    //    count. Each frame passes the accept rules on its own: after a reply
+    //    that moved the step on, a second reply of the same poll must answer
+    //    the new command.
+    for (const Frame &frame : host.pollReceive())
+        handleFrame(frame);
 
     // 2. The mode's step.
     switch (mode) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class UiLanguage;
 
@@ -38,8 +39,9 @@ class TransferHost
 public:
     virtual ~TransferHost() = default;
 
-    // The receive poll of one tick, and sending one frame.
-    virtual std::optional<Frame> pollReceive() = 0;
+    // The receive poll of one tick (every whole frame it read, in order), and
+    // sending one frame.
+    virtual std::vector<Frame> pollReceive() = 0;
     virtual void sendFrame(const Frame &frame) = 0;
 
     // A block from the unit is in the image, or the unit identified itself:

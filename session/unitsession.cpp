@@ -9,7 +9,7 @@ class UnitSession::Host : public TransferHost
 public:
     explicit Host(UnitSession &session) : s(session) {}
 
-    std::optional<Frame> pollReceive() override { return ::pollReceive(*s.port); }
+    std::vector<Frame> pollReceive() override { return pollFrames(*s.port); }
     void sendFrame(const Frame &frame) override { s.port->send(frameToBytes(frame)); }
     void normaliseImage() override { s.normalise(); }
     void showImage() override { emit s.imageChanged(); }

@@ -1,3 +1,4 @@
+#include <optional>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -6,6 +7,16 @@
 #include "ptypair.h"
 
 namespace {
+
+// The first frame of one poll, as a tick would handle it first.
+std::optional<Frame> pollOne(Transport &transport)
+{
+    const std::vector<Frame> frames = pollFrames(transport);
+    if (frames.empty())
+        return std::nullopt;
+    return frames.front();
+}
+
 // A transport with a scripted queue that records every read it is asked for.
 class ScriptedTransport : public Transport
 {
@@ -58,7 +69,7 @@ TEST(ReceivePoll, ReadsAccordingToHowManyBytesAreWaiting)
     for (const Case &c : cases) {
         ScriptedTransport transport;
         transport.queue = numbered(c.waiting);
-        const std::optional<Frame> frame = pollReceive(transport);
+        const std::optional<Frame> frame = pollOne(transport);
         const qint64 read = transport.reads.isEmpty() ? -1 : transport.reads.first();
         EXPECT_LE(transport.reads.size(), 1) << "waiting " << c.waiting;
         EXPECT_EQ(read, c.expectedRead) << "waiting " << c.waiting;
@@ -78,7 +89,7 @@ TEST(ReceivePoll, AShortDeliveryGivesNoFrame)
     ScriptedTransport transport;
     transport.queue = numbered(52);
     transport.shortBy = 1;
-    EXPECT_FALSE(pollReceive(transport).has_value());
+    EXPECT_FALSE(pollOne(transport).has_value());
 }
 
 class ReceivePollOnPty : public ::testing::Test
@@ -107,12 +118,12 @@ TEST_F(ReceivePollOnPty, FiftyOneBytesWaitForTheFiftySecond)
     const QByteArray bytes = numbered(52);
     ASSERT_TRUE(pty.writeMaster(bytes.left(51)));
     ASSERT_TRUE(settlesAt(51)) << "waiting " << transport.bytesWaiting();
-    EXPECT_FALSE(pollReceive(transport).has_value());
+    EXPECT_FALSE(pollOne(transport).has_value());
     EXPECT_EQ(transport.bytesWaiting(), 51) << "a poll below 52 bytes must leave them queued";
 
     ASSERT_TRUE(pty.writeMaster(bytes.right(1)));
     ASSERT_TRUE(settlesAt(52));
-    const std::optional<Frame> frame = pollReceive(transport);
+    const std::optional<Frame> frame = pollOne(transport);
     ASSERT_TRUE(frame.has_value());
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(frame->data()), kFrameSize), bytes);
     EXPECT_EQ(transport.bytesWaiting(), 0);
@@ -123,11 +134,11 @@ TEST_F(ReceivePollOnPty, SixtyBytesGiveOneFrameAndTheRestIsDropped)
     const QByteArray bytes = numbered(60);
     ASSERT_TRUE(pty.writeMaster(bytes));
     ASSERT_TRUE(settlesAt(60)) << "waiting " << transport.bytesWaiting();
-    const std::optional<Frame> frame = pollReceive(transport);
+    const std::optional<Frame> frame = pollOne(transport);
     ASSERT_TRUE(frame.has_value());
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(frame->data()), kFrameSize), bytes.left(52));
     EXPECT_EQ(transport.bytesWaiting(), 0) << "the 8 bytes after the frame belong to the same read";
-    EXPECT_FALSE(pollReceive(transport).has_value());
+    EXPECT_FALSE(pollOne(transport).has_value());
 }
 
 TEST_F(ReceivePollOnPty, TwoThousandBytesAreReadAThousandAtATime)
@@ -136,13 +147,36 @@ TEST_F(ReceivePollOnPty, TwoThousandBytesAreReadAThousandAtATime)
     ASSERT_TRUE(pty.writeMaster(bytes));
     ASSERT_TRUE(settlesAt(2000)) << "waiting " << transport.bytesWaiting();
 
-    std::optional<Frame> frame = pollReceive(transport);
+    std::optional<Frame> frame = pollOne(transport);
     ASSERT_TRUE(frame.has_value());
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(frame->data()), kFrameSize), bytes.left(52));
     EXPECT_EQ(transport.bytesWaiting(), 1000);
 
-    frame = pollReceive(transport);
+    frame = pollOne(transport);
     ASSERT_TRUE(frame.has_value());
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(frame->data()), kFrameSize), bytes.mid(1000, 52));
     EXPECT_EQ(transport.bytesWaiting(), 0);
+}
+
+TEST(ReceivePoll, EveryWholeFrameOfAReadIsHandedOnInOrder)
+{
+    const struct
+    {
+        int waiting;
+        std::size_t frames;
+        qsizetype left;
+    } cases[] = {{52, 1, 0}, {60, 1, 0}, {103, 1, 0}, {104, 2, 0}, {156, 3, 0}, {1024, 19, 0}, {2000, 19, 1000}};
+    for (const auto &c : cases) {
+        ScriptedTransport transport;
+        transport.queue = numbered(c.waiting);
+        const std::vector<Frame> frames = pollFrames(transport);
+        ASSERT_EQ(frames.size(), c.frames) << "waiting " << c.waiting;
+        EXPECT_EQ(transport.queue.size(), c.left) << "waiting " << c.waiting;
+        for (std::size_t n = 0; n < frames.size(); ++n) {
+            Frame expected{};
+            for (int i = 0; i < kFrameSize; ++i)
+                expected[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n * kFrameSize + i);
+            EXPECT_EQ(hex(frames[n]), hex(expected)) << "waiting " << c.waiting << ", frame " << n;
+        }
+    }
 }

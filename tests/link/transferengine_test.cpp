@@ -51,7 +51,8 @@ public:
     ScriptedUnit unit;
     int tickNumber = 0;
 
-    std::deque<Frame> incoming; // one frame per poll
+    std::deque<Frame> incoming; // one frame per poll, or all of them
+    bool allAtOnce = false;
     std::vector<SentFrame> sent;
 
     QString caption;
@@ -74,13 +75,18 @@ public:
     std::vector<IdentityTexts> identities;
     std::vector<LiveData> lives;
 
-    std::optional<Frame> pollReceive() override
+    std::vector<Frame> pollReceive() override
     {
+        if (allAtOnce) {
+            std::vector<Frame> all(incoming.begin(), incoming.end());
+            incoming.clear();
+            return all;
+        }
         if (incoming.empty())
-            return std::nullopt;
+            return {};
         const Frame frame = incoming.front();
         incoming.pop_front();
-        return frame;
+        return {frame};
     }
     void sendFrame(const Frame &frame) override
     {
@@ -861,4 +867,33 @@ TEST_F(TransferEngineTest, StartCaptionFollowsTheLanguageAndFrenchKeepsTheOldOne
             EXPECT_TRUE(host.statusVisible);
         }
     }
+}
+
+TEST_F(TransferEngineTest, ALiveFrameAndAReplyInOnePollAreBothHandled)
+{
+    // The live answer to an earlier request and the verify's answer arrive
+    // within the same 55 ms: the verify ends in this tick, not after a resend.
+    host.unit.stored = imageBlock();
+    host.allAtOnce = true;
+    LiveData live;
+    live.rpm = 2222;
+    live.protocolVersion = 16;
+    engine.startVerify();
+    host.incoming.push_front(encodeLiveData(live));
+    runTicks(1);
+    ASSERT_EQ(host.lives.size(), 1u);
+    EXPECT_EQ(host.lives[0].rpm, 2222);
+    EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
+    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
+    EXPECT_EQ(host.sendTicks(0x41), Ticks{0}) << "no resend was needed";
+
+    // A stale reply ahead of the right one is dropped on its own and does not
+    // cost the right one.
+    engine.startRead();
+    Frame stale{};
+    stale[0] = 0xC1;
+    sealFrame(stale);
+    host.incoming.push_front(stale);
+    runTicks(1);
+    EXPECT_EQ(engine.commandCode(), 0x41) << "the identity behind the stale frame was taken";
 }
