@@ -161,6 +161,7 @@ private:
     void showLiveData(const LiveData &live);
     void showVersionMismatch(const QString &text);
     void showPortLost(const QString &device, const QString &reason);
+    void showPortRestored(const QString &device);
 
     std::unique_ptr<Ui::TFormHlav> ui;
     UnitSession unit;

@@ -47,6 +47,7 @@ void TFormHlav::bindSession()
             [this](const QString &text, int) { showVersionMismatch(text); });
     connect(&unit, &UnitSession::liveDataReceived, this, &TFormHlav::showLiveData);
     connect(&unit, &UnitSession::portLost, this, &TFormHlav::showPortLost);
+    connect(&unit, &UnitSession::portRestored, this, &TFormHlav::showPortRestored);
     connect(&unit, &UnitSession::ticked, this, [this] { highlightCurveRow(); });
 }
 
@@ -107,7 +108,15 @@ void TFormHlav::MenuCom1Click()
 
 void TFormHlav::showPortLost(const QString &device, const QString &reason)
 {
-    ui->StatusBar1->showMessage(QStringLiteral("%1: %2").arg(device, reason));
+    ui->StatusBar1->showMessage(
+        QStringLiteral("COM%1 (%2) lost: %3. Waiting for it to come back...")
+            .arg(unit.portNumber())
+            .arg(device, reason));
+}
+
+void TFormHlav::showPortRestored(const QString &device)
+{
+    ui->StatusBar1->showMessage(QStringLiteral("COM%1 (%2) is back.").arg(unit.portNumber()).arg(device));
 }
 
 // ---- The tick and the transfer commands

@@ -81,7 +81,29 @@ void UnitSession::setTransport(std::unique_ptr<Transport> transport)
 
 void UnitSession::watchPort()
 {
-    port->setLostHandler([this](const QString &reason) { emit portLost(openDevice, reason); });
+    port->setLostHandler([this](const QString &reason) {
+        // Reopened from the tick, not from here: the device is gone right now,
+        // and an adapter takes a moment to come back after it is plugged in.
+        reopenCountdown = kReopenTicks;
+        emit portLost(openDevice, reason);
+    });
+}
+
+void UnitSession::tick()
+{
+    if (reopenCountdown > 0 && --reopenCountdown == 0)
+        tryReopen();
+    engine_.tick();
+}
+
+void UnitSession::tryReopen()
+{
+    QString reason;
+    if (port->open(openDevice, &reason)) {
+        emit portRestored(openDevice);
+        return;
+    }
+    reopenCountdown = kReopenTicks;
 }
 
 QString UnitSession::deviceName() const
@@ -91,6 +113,7 @@ QString UnitSession::deviceName() const
 
 UnitSession::OpenResult UnitSession::openPort()
 {
+    reopenCountdown = 0;
     openDevice = deviceName();
     openError.clear();
     if (openDevice.isEmpty())
@@ -102,6 +125,7 @@ UnitSession::OpenResult UnitSession::openPort()
 
 void UnitSession::closePort()
 {
+    reopenCountdown = 0;
     port->close();
 }
 

@@ -42,8 +42,12 @@ public:
     void setPortsFile(const QString &iniPath) { portsFile = iniPath; }
     // The device COM n stands for; empty outside 1..10.
     QString deviceName() const;
+    // Opens COM n. A failure is reported to the caller and not retried; a port
+    // that was open and went away is tried again about once a second, quietly,
+    // until it is back (portRestored) or the port is closed or changed.
     OpenResult openPort();
     void closePort();
+    bool waitingForPort() const { return reopenCountdown > 0; }
     QString lastOpenDevice() const { return openDevice; }
     QString lastOpenError() const { return openError; }
 
@@ -85,7 +89,7 @@ public:
     void hideStatus() { engine_.hideStatus(); }
     void showNotice(const std::optional<QString> &caption) { engine_.showNotice(caption); }
     // One 55 ms tick.
-    void tick() { engine_.tick(); }
+    void tick();
 
 signals:
     // The engine stored a block from the unit or normalised the image: views show it.
@@ -104,8 +108,11 @@ signals:
     void storingProgress(int percent);
     void operationSucceeded(Operation operation);
     void operationFailed(Operation operation);
-    // The open port went away (adapter pulled); it is closed already.
+    // The open port went away (adapter pulled); it is closed already, and the
+    // session waits for it to come back.
     void portLost(const QString &device, const QString &reason);
+    // The port that went away could be opened again.
+    void portRestored(const QString &device);
     void ticked();
 
 private:
@@ -114,6 +121,11 @@ private:
     friend class Host;
 
     void watchPort();
+    void tryReopen();
+
+    // Ticks until the next quiet try to reopen a lost port; 0 while not waiting.
+    int reopenCountdown = 0;
+    static constexpr int kReopenTicks = 18; // about once a second
     void engineNormalised();
 
     std::unique_ptr<Transport> port;

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
+#include <QStatusBar>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -270,4 +271,26 @@ TEST_F(LinkWindowTest, StartFillsTheMessagesOfTheLanguageAndTheMenuSwitchesThem)
     window->findChild<QAction *>("MenuGerman")->trigger();
     EXPECT_EQ(window->session().language().text(Msg::MsgSaving), "Speichern:");
     EXPECT_FALSE(window->findChild<QAction *>("MenuCzech")->isChecked());
+}
+
+TEST_F(LinkWindowTest, APulledAdapterIsWaitedForQuietlyAndTheStatusBarSaysSo)
+{
+    writeSettings("[PORTS]\nCOM1=/dev/ttyUSB0\n");
+    start();
+    BoxWatcher boxes;
+    port->pull();
+    auto *status = window->findChild<QStatusBar *>("StatusBar1");
+    EXPECT_TRUE(status->currentMessage().contains("lost")) << status->currentMessage().toStdString();
+    EXPECT_TRUE(status->currentMessage().contains("/dev/ttyUSB0"));
+    // Tried again about once a second, without a "Com opening error" box.
+    port->refuseOpen = true;
+    port->events.clear();
+    ticks(40);
+    EXPECT_EQ(port->events, QStringList({"open /dev/ttyUSB0", "open /dev/ttyUSB0"}));
+    port->refuseOpen = false;
+    ticks(18);
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_TRUE(status->currentMessage().contains("is back")) << status->currentMessage().toStdString();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxes.seen, 0);
 }

@@ -31,6 +31,13 @@ public:
         opened = false;
     }
     bool isOpen() const override { return opened; }
+    // The adapter is pulled out: the port closes and says so.
+    void pull()
+    {
+        opened = false;
+        events << QStringLiteral("lost");
+        reportLost(QStringLiteral("The device was disconnected"));
+    }
     qint64 bytesWaiting() override { return opened ? incoming.size() : 0; }
     QByteArray read(qint64 maxBytes) override
     {
