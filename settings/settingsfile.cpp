@@ -4,6 +4,7 @@
 #include "settings/wholefile.h"
 
 #include <QByteArrayView>
+#include <QFile>
 #include <QFileInfo>
 
 #include <SimpleIni.h>
@@ -174,10 +175,11 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
     return s;
 }
 
-bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason)
-{
-    const std::vector<IniValue> stored = valuesOf(values);
+namespace {
 
+// Writes the given values into the file, keeping every other line as it is.
+bool writeIniValues(const QString &iniPath, const std::vector<IniValue> &stored, QString *reason)
+{
     QByteArray text;
     const QFileInfo info(iniPath);
     if (info.exists()) {
@@ -209,4 +211,25 @@ bool writeSettings(const QString &iniPath, const StoredSettings &values, QString
         return false;
     }
     return saveWholeFile(iniPath, updated, reason);
+}
+
+} // namespace
+
+bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason)
+{
+    return writeIniValues(iniPath, valuesOf(values), reason);
+}
+
+bool writePortMapping(const QString &iniPath, int comNumber, const QString &device, QString *reason)
+{
+    if (comNumber < 1 || comNumber > 10 || device.isEmpty() || device.contains(QLatin1Char('\n'))
+        || device.contains(QLatin1Char('\r'))) {
+        if (reason)
+            *reason = QStringLiteral("COM%1 cannot be mapped to \"%2\"").arg(comNumber).arg(device);
+        return false;
+    }
+    return writeIniValues(iniPath,
+                          {IniValue{QByteArrayLiteral("PORTS"), QStringLiteral("COM%1").arg(comNumber).toLatin1(),
+                                    QFile::encodeName(device.trimmed())}},
+                          reason);
 }

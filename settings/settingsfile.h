@@ -48,3 +48,8 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
 // lose the user's sections), is larger than 1 MiB (not a settings file), or
 // cannot be written; *reason then says why, naming the file.
 bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason = nullptr);
+
+// Maps COM n (1..10) to a device in the [PORTS] section: writes that one key
+// at once and keeps every other line of the file as it is. The file and its
+// folder are created when missing.
+bool writePortMapping(const QString &iniPath, int comNumber, const QString &device, QString *reason = nullptr);

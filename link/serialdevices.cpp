@@ -1,0 +1,70 @@
+#include "link/serialdevices.h"
+
+#include "link/portnames.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+namespace {
+
+// The device a path finally names, for comparing a link with its target.
+QString resolved(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+#ifndef Q_OS_WIN
+// The udev link under /dev/serial/by-id that points at the device, if any.
+QString stableNameOf(const QString &path)
+{
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    const QString target = resolved(path);
+    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        if (resolved(link.absoluteFilePath()) == target)
+            return link.absoluteFilePath();
+    }
+    return {};
+}
+#endif
+
+} // namespace
+
+std::vector<SerialDevice> listSerialDevices()
+{
+    std::vector<SerialDevice> devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        SerialDevice d;
+        d.path = info.systemLocation();
+#ifndef Q_OS_WIN
+        d.stablePath = stableNameOf(d.path);
+#endif
+        d.description = info.description();
+        d.manufacturer = info.manufacturer();
+        if (info.hasVendorIdentifier())
+            d.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier())
+            d.productId = info.productIdentifier();
+        d.serialNumber = info.serialNumber();
+        devices.push_back(d);
+    }
+    return devices;
+}
+
+std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath)
+{
+    const QString target = resolved(device.path);
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
+        const QString named = portDeviceName(n, settingsIniPath);
+#ifdef Q_OS_WIN
+        if (named.compare(device.path, Qt::CaseInsensitive) == 0)
+            return n;
+#else
+        if (!named.isEmpty() && resolved(named) == target)
+            return n;
+#endif
+    }
+    return std::nullopt;
+}

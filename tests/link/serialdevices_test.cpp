@@ -1,0 +1,51 @@
+// Which COM number reaches a serial device: through [PORTS], through links,
+// or as the on-board default.
+#include "link/serialdevices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(SerialDevices, TheComNumberFollowsThePortsMappingAndLinks)
+{
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    // Stand-ins for devices: plain files, and a link like udev's by-id names.
+    for (const char *name : {"ttyUSB0", "ttyUSB1", "ttyACM0"}) {
+        QFile f(d.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::link(d.filePath("ttyUSB1"), d.filePath("usb-FTDI_TTL232R_A1B2-if00-port0")));
+    const QString ini = d.filePath("Torvo_TCI.ini");
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("[PORTS]\nCOM2=%1\nCOM5=%2\n")
+                   .arg(d.filePath("ttyUSB0"), d.filePath("usb-FTDI_TTL232R_A1B2-if00-port0"))
+                   .toUtf8());
+    file.close();
+
+    const struct
+    {
+        const char *device;
+        std::optional<int> com;
+    } cases[] = {
+        {"ttyUSB0", 2},
+        {"ttyUSB1", 5}, // mapped through its stable link
+        {"ttyACM0", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SerialDevice device;
+        device.path = d.filePath(c.device);
+        EXPECT_EQ(comNumberOf(device, ini), c.com) << c.device;
+    }
+    SerialDevice onBoard;
+    onBoard.path = QStringLiteral("/dev/ttyS3");
+    EXPECT_EQ(comNumberOf(onBoard, ini), 4) << "COM4 is /dev/ttyS3 when [PORTS] does not name it";
+
+    SerialDevice usb;
+    usb.path = QStringLiteral("/dev/ttyUSB0");
+    EXPECT_EQ(usb.preferredPath(), "/dev/ttyUSB0");
+    usb.stablePath = QStringLiteral("/dev/serial/by-id/usb-x");
+    EXPECT_EQ(usb.preferredPath(), "/dev/serial/by-id/usb-x");
+}
