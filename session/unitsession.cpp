@@ -108,7 +108,14 @@ void UnitSession::tryReopen()
 
 QString UnitSession::deviceName() const
 {
+    if (!deviceOverride.isEmpty())
+        return deviceOverride;
     return portDeviceName(port_, portsFile);
+}
+
+void UnitSession::requestLiveData()
+{
+    port->send(frameToBytes(liveDataRequest()));
 }
 
 UnitSession::OpenResult UnitSession::openPort()

@@ -40,8 +40,10 @@ public:
     void setPortNumber(std::uint8_t number) { port_ = number; }
     // The settings file whose [PORTS] section maps COM numbers to devices.
     void setPortsFile(const QString &iniPath) { portsFile = iniPath; }
-    // The device COM n stands for; empty outside 1..10.
+    // The device COM n stands for; empty outside 1..10. A device named
+    // outright (the command line's --port /dev/...) stands for every number.
     QString deviceName() const;
+    void setDeviceOverride(const QString &device) { deviceOverride = device; }
     // Opens COM n. A failure is reported to the caller and not retried; a port
     // that was open and went away is tried again about once a second, quietly,
     // until it is back (portRestored) or the port is closed or changed.
@@ -90,6 +92,10 @@ public:
     void showNotice(const std::optional<QString> &caption) { engine_.showNotice(caption); }
     // One 55 ms tick.
     void tick();
+    // Asks for live data now rather than at the next idle count; the answer
+    // is handled by a tick like any other. For front ends that want one set
+    // of values at once (the command line's info).
+    void requestLiveData();
 
 signals:
     // The engine stored a block from the unit or normalised the image: views show it.
@@ -130,6 +136,7 @@ private:
 
     std::unique_ptr<Transport> port;
     QString portsFile;
+    QString deviceOverride;
     QString openDevice;
     QString openError;
     std::uint8_t port_ = 1;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "link/liveframe.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+
+// One live-data frame as a row of a log: the same columns for the command
+// line's CSV and JSON and for a recording. Storing progress is the share of
+// the unit's storing done (0..100), 0 while it is not storing.
+namespace liverow {
+
+// "time,rpm,voltage_v,advance_deg,blocking,neutral,side_stand,storing_percent,data_error"
+QByteArray csvHeader();
+// One CSV line (with its line end). Time is ISO 8601 with milliseconds; the
+// switches are 1 when on (neutral and side stand report 0 for on).
+QByteArray csvRow(const QDateTime &when, const LiveData &live);
+QJsonObject json(const QDateTime &when, const LiveData &live);
+
+// The share of storing done for a storing count.
+int storingPercent(std::uint16_t savingCountdown);
+
+} // namespace liverow
