@@ -90,6 +90,18 @@ TEST_F(CliTest, UsageHelpAndVersion)
     EXPECT_TRUE(version.out.startsWith("torvo-tci-cli "));
 }
 
+TEST_F(CliTest, PortsListsTheDevicesAsJson)
+{
+    const Result ports = run({"--json", "ports"});
+    ASSERT_EQ(ports.code, 0) << ports.err.constData();
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(ports.out, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << ports.out.constData();
+    EXPECT_TRUE(doc.isArray());
+    for (const QJsonValue &device : doc.array())
+        EXPECT_TRUE(device.toObject().value("path").toString().startsWith("/dev/")) << ports.out.constData();
+}
+
 TEST_F(CliTest, LinksNeitherWidgetsNorGui)
 {
     QProcess readelf;
