@@ -22,7 +22,7 @@ constexpr ExtraSet kCzechItems{{
 
 constexpr DeviceChooserTexts kEnglishChooser{
     u"Choose device",
-    {u"Device", u"Stable name", u"Description", u"Manufacturer", u"USB ID", u"Serial number", u"COM"},
+    {u"COM", u"Device", u"Description", u"Manufacturer", u"USB ID", u"Serial number", u"Stable name"},
     u"Map to:",
     u"OK",
     u"Cancel",
@@ -30,7 +30,7 @@ constexpr DeviceChooserTexts kEnglishChooser{
 };
 constexpr DeviceChooserTexts kGermanChooser{
     u"Gerät wählen",
-    {u"Gerät", u"Fester Name", u"Beschreibung", u"Hersteller", u"USB-ID", u"Seriennummer", u"COM"},
+    {u"COM", u"Gerät", u"Beschreibung", u"Hersteller", u"USB-ID", u"Seriennummer", u"Fester Name"},
     u"Zuordnen zu:",
     u"OK",
     u"Abbrechen",
@@ -38,8 +38,8 @@ constexpr DeviceChooserTexts kGermanChooser{
 };
 constexpr DeviceChooserTexts kCzechChooser{
     u"Vybrat zařízení",
-    {u"Zařízení", u"Stálý název", u"Popis", u"Výrobce", u"USB ID",
-     u"Sériové číslo", u"COM"},
+    {u"COM", u"Zařízení", u"Popis", u"Výrobce", u"USB ID", u"Sériové číslo",
+     u"Stálý název"},
     u"Přiřadit k:",
     u"OK",
     u"Zrušit",

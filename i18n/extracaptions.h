@@ -25,8 +25,9 @@ struct ExtraCaption
 // texts, so French (2) looks as it did before the set was applied.
 std::span<const ExtraCaption> extraCaptions(std::uint8_t languageIndex);
 
-// The columns of the device chooser's list, in order.
-enum class DeviceColumn { Path, StableName, Description, Manufacturer, UsbId, SerialNumber, Com };
+// The columns of the device chooser's list, in order: the COM number first
+// and the long by-id name last, so a narrow dialog still shows what matters.
+enum class DeviceColumn { Com, Path, Description, Manufacturer, UsbId, SerialNumber, StableName };
 inline constexpr std::size_t kDeviceColumns = 7;
 
 // The device chooser's own texts in one language.

@@ -80,7 +80,7 @@ DeviceChooser::DeviceChooser(SerialDeviceLister deviceLister, const QString &set
     layout->addWidget(list, 1);
     layout->addWidget(noDevice);
     layout->addLayout(bottom);
-    resize(820, 300);
+    resize(900, 320);
 
     connect(list, &QTreeWidget::itemSelectionChanged, this, &DeviceChooser::updateOk);
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this] {

@@ -102,12 +102,12 @@ TEST_F(DeviceChooserTest, OneRowPerDeviceWithItsColumnsAndTheComNumberThatReache
     DeviceChooser chooser(lister(), ini(), 1, 0);
     const QStringList expected = {
         // Mapped through its by-id link, which [PORTS] names.
-        joined({path("ttyUSB0"), path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), "FT232R USB UART", "FTDI",
-                "0403:6001", "A1B2", "COM2"}),
+        joined({"COM2", path("ttyUSB0"), "FT232R USB UART", "FTDI", "0403:6001", "A1B2",
+                path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0")}),
         // Nothing known about it but its path; [PORTS] names it directly.
-        joined({path("ttyACM0"), "", "", "", "", "", "COM7"}),
+        joined({"COM7", path("ttyACM0"), "", "", "", "", ""}),
         // No by-id name, and no COM number reaches it.
-        joined({path("ttyUSB1"), "", "USB Serial", "QinHeng", "1a86:7523", "", ""}),
+        joined({"", path("ttyUSB1"), "USB Serial", "QinHeng", "1a86:7523", "", ""}),
     };
     const QStringList shown = rowTexts(chooser);
     ASSERT_EQ(shown.size(), expected.size()) << joined(shown).toStdString();
@@ -166,7 +166,7 @@ TEST_F(DeviceChooserTest, ARefreshFollowsTheListAndKeepsTheChosenDevice)
         chooser.refresh();
         QStringList paths;
         for (int i = 0; i < chooser.deviceList()->topLevelItemCount(); ++i)
-            paths << chooser.deviceList()->topLevelItem(i)->text(0);
+            paths << chooser.deviceList()->topLevelItem(i)->text(1);
         EXPECT_EQ(joined(paths).toStdString(), joined(s.paths).toStdString()) << s.step;
         EXPECT_EQ(chosenPath(chooser), s.chosen.toStdString()) << s.step;
         EXPECT_EQ(okEnabled(chooser), !s.chosen.isEmpty()) << s.step;
@@ -216,8 +216,8 @@ TEST_F(DeviceChooserTest, TextsFollowTheLanguageIndexWithEnglishForOthers)
     for (const auto &c : cases) {
         DeviceChooser chooser(lister(), ini(), 1, c.index);
         EXPECT_EQ(chooser.windowTitle(), QString::fromUtf8(c.title)) << int(c.index);
-        EXPECT_EQ(chooser.deviceList()->headerItem()->text(0), QString::fromUtf8(c.firstHeading)) << int(c.index);
-        EXPECT_EQ(chooser.deviceList()->headerItem()->text(6), "COM") << int(c.index);
+        EXPECT_EQ(chooser.deviceList()->headerItem()->text(1), QString::fromUtf8(c.firstHeading)) << int(c.index);
+        EXPECT_EQ(chooser.deviceList()->headerItem()->text(0), "COM") << int(c.index);
         EXPECT_EQ(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text(),
                   QString::fromUtf8(c.cancel))
             << int(c.index);
