@@ -183,6 +183,7 @@ void TFormHlav::bindHandlers()
     onClick(ui->MenuExit, &TFormHlav::MenuExitClick);
     for (QAction *com : comItems())
         onClick(com, &TFormHlav::MenuCom1Click);
+    onClick(ui->MenuChooseDevice, &TFormHlav::MenuChooseDeviceClick);
     onClick(ui->MenuRead, &TFormHlav::MenuReadClick);
     onClick(ui->Button1, &TFormHlav::MenuReadClick);
     onClick(ui->MenuVerify, &TFormHlav::MenuVerifyClick);

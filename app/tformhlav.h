@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/serialdevices.h"
 #include "params/parameterimage.h"
 #include "session/unitsession.h"
 #include "widgets/updown.h"
@@ -9,9 +10,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <utility>
 #include <memory>
+#include <utility>
 
+class DeviceChooser;
 class QAction;
 class QCheckBox;
 class QFileDialog;
@@ -78,6 +80,15 @@ public:
     // nothing. Tests answer the dialog themselves.
     using FileChooser = std::function<QString(QFileDialog *)>;
     void setFileChooser(FileChooser chooser) { fileChooser = std::move(chooser); }
+    // How the device chooser is run: by default modally; true when it was
+    // accepted, and the dialog then holds the choice. Tests answer it themselves.
+    using DeviceChooserRunner = std::function<bool(DeviceChooser &)>;
+    void setDeviceChooserRunner(DeviceChooserRunner runner) { deviceChooserRunner = std::move(runner); }
+    // Where the chooser gets its devices (by default the system's serial ports).
+    void setDeviceLister(SerialDeviceLister lister) { deviceLister = std::move(lister); }
+    // The informative text of the "Com opening error" box: the device, the
+    // system's reason, and what the technician can do about it.
+    static QString comOpeningDetails(const QString &device, const QString &reason);
     // How F1 opens a manual (by default the desktop's viewer), and where it
     // looks for them (by default beside the program and in an installation).
     void setDocumentOpener(std::function<void(const QUrl &)> opener) { documentOpener = std::move(opener); }
@@ -103,6 +114,7 @@ public slots:
     void SpeedButtonPrintClick();
     void MenuExitClick();
     void MenuCom1Click();
+    void MenuChooseDeviceClick();
     void MenuReadClick();
     void MenuVerifyClick();
     void MenuProgramClick();
@@ -142,6 +154,10 @@ private:
     void applyLanguage();
     void selectLanguage(std::uint8_t index);
     void applyCaptionSet(std::uint8_t index);
+    void applyExtraCaptions(std::uint8_t index);
+    // Maps COM n to a device in [PORTS] and reopens the port on it; false,
+    // with a message box and nothing changed, when the file cannot be written.
+    bool mapPort(int comNumber, const QString &device);
     std::array<QAction *, 10> comItems() const;
     std::array<QLabel *, 8> testLabels() const;
     void checkComItem();
@@ -187,6 +203,8 @@ private:
     QString saveDialogFile;
     bool hintHandlerInstalled = false;
     FileChooser fileChooser;
+    DeviceChooserRunner deviceChooserRunner;
+    SerialDeviceLister deviceLister = listSerialDevices;
     std::function<void(const QUrl &)> documentOpener;
     QStringList manualFolders;
     // The curve row shown lit, -1 for none.

@@ -3,6 +3,7 @@
 #include "app/tformhlav.h"
 
 #include "i18n/captiontables.h"
+#include "i18n/extracaptions.h"
 #include "ui_tformhlav.h"
 
 #include <QAction>
@@ -39,6 +40,7 @@ void TFormHlav::selectLanguage(std::uint8_t index)
     ui->MenuGerman->setChecked(index == language::kGerman);
     unit.language().select(index);
     applyCaptionSet(index);
+    applyExtraCaptions(index);
 }
 
 void TFormHlav::applyCaptionSet(std::uint8_t index)
@@ -78,6 +80,18 @@ void TFormHlav::applyCaptionSet(std::uint8_t index)
                 }
             }
             break;
+        }
+    }
+}
+
+void TFormHlav::applyExtraCaptions(std::uint8_t index)
+{
+    // Items added to the menus after the caption sets were fixed; each is an
+    // action of the window.
+    for (const ExtraCaption &row : extraCaptions(index)) {
+        if (auto *action = findChild<QAction *>(QLatin1String(row.objectName))) {
+            action->setText(extraText(row.caption));
+            action->setStatusTip(hintParts(extraText(row.hint)).second);
         }
     }
 }

@@ -3,7 +3,10 @@
 #include "app/tformhlav.h"
 
 #include "link/telemetry.h"
+#include "settings/settingsfile.h"
+#include "settings/settingspaths.h"
 #include "ui_tformhlav.h"
+#include "widgets/devicechooser.h"
 #include "widgets/tcgauge.h"
 
 #include <QApplication>
@@ -62,8 +65,22 @@ void TFormHlav::openPort()
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
                     QStringLiteral("Com opening error"), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ComOpeningErrorBox"));
-    box.setInformativeText(QStringLiteral("%1: %2").arg(unit.lastOpenDevice(), unit.lastOpenError()));
+    box.setInformativeText(comOpeningDetails(unit.lastOpenDevice(), unit.lastOpenError()));
     box.exec();
+}
+
+QString TFormHlav::comOpeningDetails(const QString &device, const QString &reason)
+{
+    // The port refuses a user outside the device's group with "Permission
+    // denied", and its lock file with "Permission error while locking the
+    // device" or "... while creating lock file"; any other reason means
+    // nothing answers at that name.
+    const bool permission = reason.contains(QLatin1String("Permission"), Qt::CaseInsensitive);
+    const QString advice =
+        permission ? QStringLiteral("Your user may not open this device. Join the group dialout "
+                                    "(sudo usermod -aG dialout $USER), then log out and in again.")
+                   : QStringLiteral("Plug the adapter in, or choose its device in Com → Choose device….");
+    return QStringLiteral("%1: %2\n\n%3").arg(device, reason, advice);
 }
 
 void TFormHlav::closePort()
@@ -104,6 +121,38 @@ void TFormHlav::MenuCom1Click()
     // recovers a port after replugging the adapter.
     closePort();
     openPort();
+}
+
+void TFormHlav::MenuChooseDeviceClick()
+{
+    DeviceChooser dialog(deviceLister, settingspaths::settingsFile(), unit.portNumber(), unit.language().index(),
+                         this);
+    const bool accepted = deviceChooserRunner ? deviceChooserRunner(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted)
+        return;
+    // The stable by-id name survives the adapter moving to another USB socket
+    // or being enumerated in another order; the plain path is all some have.
+    if (const std::optional<SerialDevice> device = dialog.chosenDevice())
+        mapPort(dialog.chosenCom(), device->preferredPath());
+}
+
+bool TFormHlav::mapPort(int comNumber, const QString &device)
+{
+    // Written at once rather than at close: the mapping is the user's own
+    // section, and the port is opened through it right away.
+    QString reason;
+    if (!writePortMapping(settingspaths::settingsFile(), comNumber, device, &reason)) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), reason, QMessageBox::Ok,
+                        this);
+        box.setObjectName(QStringLiteral("PortMappingErrorBox"));
+        box.exec();
+        return false;
+    }
+    unit.setPortNumber(static_cast<std::uint8_t>(comNumber));
+    checkComItem();
+    closePort();
+    openPort();
+    return true;
 }
 
 void TFormHlav::showPortLost(const QString &device, const QString &reason)

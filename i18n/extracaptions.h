@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+// Texts of the window's later additions, kept apart from the caption sets so
+// that those stay exactly the product's own 67 rows. Like the sets, these are
+// data only: the window looks each object up by name.
+
+// A menu item added to the window: its caption and its hint ("short|long" or
+// one text for both) in one language.
+struct ExtraCaption
+{
+    const char *objectName;
+    const char16_t *caption;
+    const char16_t *hint;
+};
+
+// The added menu items' texts in a language: English 0, German 1, Czech 3.
+// Every other index gives the English rows, which are also the form's design
+// texts, so French (2) looks as it did before the set was applied.
+std::span<const ExtraCaption> extraCaptions(std::uint8_t languageIndex);
+
+// The columns of the device chooser's list, in order: the COM number first
+// and the long by-id name last, so a narrow dialog still shows what matters.
+enum class DeviceColumn { Com, Path, Description, Manufacturer, UsbId, SerialNumber, StableName };
+inline constexpr std::size_t kDeviceColumns = 7;
+
+// The device chooser's own texts in one language.
+struct DeviceChooserTexts
+{
+    const char16_t *title;
+    std::array<const char16_t *, kDeviceColumns> columns; // in DeviceColumn order
+    const char16_t *comLabel;                              // beside the COM number box
+    const char16_t *ok;
+    const char16_t *cancel;
+    const char16_t *noDevice;                              // shown when the list is empty
+};
+
+// The chooser's texts by the same language indices; English for any other.
+const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex);
+
+// A table text as a QString; null gives an empty string.
+QString extraText(const char16_t *text);

@@ -1,0 +1,267 @@
+// Com → Choose device…: the mapping it writes into the settings file, the port
+// it opens, its menu item's texts, and what the "Com opening error" box advises.
+#include "support/fake_transport.h"
+
+#include "app/tformhlav.h"
+#include "settings/settingspaths.h"
+#include "widgets/devicechooser.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A port that refuses to open with the reason the test gives.
+class RefusingTransport : public FakeTransport
+{
+public:
+    explicit RefusingTransport(QString why) : why(std::move(why)) {}
+    bool open(const QString &device, QString *reason) override
+    {
+        close();
+        events << QStringLiteral("open ") + device;
+        if (reason)
+            *reason = why;
+        return false;
+    }
+
+private:
+    QString why;
+};
+
+// Closes every message box as it appears, keeping the last one's texts.
+struct BoxCatcher
+{
+    QString name, text, informative;
+    int seen = 0;
+    QTimer timer;
+    BoxCatcher()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                ++seen;
+                name = box->objectName();
+                text = box->text();
+                informative = box->informativeText();
+                box->done(0);
+            }
+        });
+        timer.start(10);
+    }
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class ChooseDeviceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ftdi.path = QStringLiteral("/dev/ttyUSB3");
+        ftdi.stablePath = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0");
+        ftdi.description = QStringLiteral("FT232R USB UART");
+        ftdi.vendorId = 0x0403;
+        ftdi.productId = 0x6001;
+        acm.path = QStringLiteral("/dev/ttyACM0");
+    }
+    void TearDown() override { window.reset(); }
+
+    void start(std::unique_ptr<FakeTransport> transport = std::make_unique<FakeTransport>())
+    {
+        port = transport.get();
+        window = std::make_unique<TFormHlav>(std::move(transport));
+        window->setDeviceLister([this] { return std::vector<SerialDevice>{ftdi, acm}; });
+        window->FormCreate();
+    }
+    QAction *item(const char *name) const { return window->findChild<QAction *>(QLatin1String(name)); }
+
+    SerialDevice ftdi, acm;
+    std::unique_ptr<TFormHlav> window;
+    FakeTransport *port = nullptr;
+};
+
+// The user's file: comments, the window's own section, other [PORTS] keys
+// and a section the tool knows nothing of.
+const QByteArray kUserFile = "; bench PC\n"
+                             "[FORM_HLAV]\n"
+                             "Left=10\n"
+                             "ComPort=1\n"
+                             "\n"
+                             "[PORTS]\n"
+                             "; the adapter on the bench\n"
+                             "COM1=/dev/ttyUSB0\n"
+                             "COM4 = /dev/ttyUSB9   \n"
+                             "\n"
+                             "[Workshop]\n"
+                             "Owner=J. Novák\n";
+
+} // namespace
+
+TEST_F(ChooseDeviceTest, OkWritesOneKeyKeepsEveryOtherByteAndOpensTheNewMapping)
+{
+    const struct
+    {
+        const char *what;
+        QByteArray file;
+        int row;
+        int com;
+        QByteArray expected;
+        QString opened;
+    } cases[] = {
+        {"a key already there keeps its place and spacing; the by-id name is preferred", kUserFile, 0, 4,
+         "; bench PC\n[FORM_HLAV]\nLeft=10\nComPort=1\n\n[PORTS]\n; the adapter on the bench\n"
+         "COM1=/dev/ttyUSB0\nCOM4 = /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0   \n\n"
+         "[Workshop]\nOwner=J. Novák\n",
+         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"},
+        {"a new key goes after the section's last key; a device without a by-id name by its path", kUserFile, 1, 2,
+         "; bench PC\n[FORM_HLAV]\nLeft=10\nComPort=1\n\n[PORTS]\n; the adapter on the bench\n"
+         "COM1=/dev/ttyUSB0\nCOM4 = /dev/ttyUSB9   \nCOM2=/dev/ttyACM0\n\n[Workshop]\nOwner=J. Novák\n",
+         "/dev/ttyACM0"},
+        {"a file without [PORTS] gets the section at its end, in its own line breaks",
+         "[FORM_HLAV]\r\nComPort=1\r\n", 0, 1,
+         "[FORM_HLAV]\r\nComPort=1\r\n[PORTS]\r\nCOM1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0\r\n",
+         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeAll(settingspaths::settingsFile(), c.file);
+        start();
+        ASSERT_EQ(window->session().portNumber(), 1);
+        port->events.clear();
+        int presetCom = 0;
+        window->setDeviceChooserRunner([&](DeviceChooser &chooser) {
+            presetCom = chooser.chosenCom();
+            chooser.deviceList()->setCurrentItem(chooser.deviceList()->topLevelItem(c.row));
+            chooser.comBox()->setCurrentIndex(c.com - 1);
+            return true;
+        });
+        item("MenuChooseDevice")->trigger();
+
+        EXPECT_EQ(presetCom, 1) << "the chooser starts at the window's port";
+        const QByteArray written = readAll(settingspaths::settingsFile());
+        EXPECT_EQ(written.toStdString(), c.expected.toStdString());
+        EXPECT_EQ(port->events.join(", ").toStdString(), ("close, open " + c.opened).toStdString());
+        EXPECT_EQ(window->session().portNumber(), c.com);
+        for (int n = 1; n <= 10; ++n)
+            EXPECT_EQ(item(QStringLiteral("MenuCom%1").arg(n).toLatin1())->isChecked(), n == c.com) << "COM" << n;
+        window.reset();
+    }
+}
+
+TEST_F(ChooseDeviceTest, CancelOrAFileThatCannotBeWrittenChangesNothing)
+{
+    // Over 1 MiB is no settings file: the writer leaves it alone and says why.
+    QByteArray huge = kUserFile;
+    huge.append(QByteArray(1024 * 1024, ';'));
+    const struct
+    {
+        const char *what;
+        QByteArray file;
+        bool accept;
+        const char *boxName;
+    } cases[] = {
+        {"cancelled", kUserFile, false, ""},
+        {"file too large to be a settings file", huge, true, "PortMappingErrorBox"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeAll(settingspaths::settingsFile(), c.file);
+        start();
+        port->events.clear();
+        window->setDeviceChooserRunner([&](DeviceChooser &chooser) {
+            chooser.deviceList()->setCurrentItem(chooser.deviceList()->topLevelItem(0));
+            chooser.comBox()->setCurrentIndex(3);
+            return c.accept;
+        });
+        BoxCatcher boxes;
+        item("MenuChooseDevice")->trigger();
+
+        EXPECT_EQ(boxes.name, QLatin1String(c.boxName));
+        if (boxes.seen) {
+            EXPECT_TRUE(boxes.text.contains(settingspaths::settingsFile())) << boxes.text.toStdString();
+        }
+        EXPECT_TRUE(readAll(settingspaths::settingsFile()) == c.file) << "the settings file changed";
+        EXPECT_TRUE(port->events.isEmpty()) << port->events.join(", ").toStdString();
+        EXPECT_EQ(window->session().portNumber(), 1);
+        EXPECT_TRUE(item("MenuCom1")->isChecked());
+        window.reset();
+    }
+}
+
+TEST_F(ChooseDeviceTest, TheMenuItemSpeaksTheLanguageChosen)
+{
+    start();
+    const struct
+    {
+        void (TFormHlav::*pick)();
+        const char *caption;
+        const char *statusTip;
+    } languages[] = {
+        {&TFormHlav::MenuGermanClick, "Gerät wählen…", "Einer COM-Nummer ein angeschlossenes serielles Gerät zuordnen"},
+        {&TFormHlav::MenuCzechClick, "Vybrat zařízení…", "Přiřadit číslu COM připojené sériové zařízení"},
+        {&TFormHlav::MenuEnglishClick, "Choose device…", "Map a COM number to a serial device plugged in"},
+    };
+    for (const auto &l : languages) {
+        (window.get()->*l.pick)();
+        EXPECT_EQ(item("MenuChooseDevice")->text(), QString::fromUtf8(l.caption));
+        EXPECT_EQ(item("MenuChooseDevice")->statusTip(), QString::fromUtf8(l.statusTip));
+    }
+    // It sits below the COM items, after a separator.
+    const QList<QAction *> com = window->findChild<QMenu *>("MenuCom")->actions();
+    ASSERT_GE(com.size(), 2);
+    EXPECT_EQ(com.last(), item("MenuChooseDevice"));
+    EXPECT_TRUE(com[com.size() - 2]->isSeparator());
+}
+
+TEST_F(ChooseDeviceTest, TheComOpeningErrorSaysWhatToDoAboutTheReason)
+{
+    const struct
+    {
+        const char *reason;
+        const char *advice;
+        const char *notAdvice;
+    } cases[] = {
+        {"Permission denied", "sudo usermod -aG dialout $USER", "Choose device"},
+        {"Permission error while locking the device", "group dialout", "Choose device"},
+        {"No such file or directory", "Com → Choose device…", "dialout"},
+        {"The device is not known", "Com → Choose device…", "dialout"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reason);
+        writeAll(settingspaths::settingsFile(), "[PORTS]\nCOM1=/dev/ttyUSB7\n");
+        BoxCatcher boxes;
+        start(std::make_unique<RefusingTransport>(QString::fromUtf8(c.reason)));
+        EXPECT_EQ(boxes.seen, 1);
+        EXPECT_EQ(boxes.text, "Com opening error");
+        const std::string informative = boxes.informative.toStdString();
+        EXPECT_TRUE(boxes.informative.startsWith(QStringLiteral("/dev/ttyUSB7: ") + QString::fromUtf8(c.reason)))
+            << informative;
+        EXPECT_TRUE(boxes.informative.contains(QString::fromUtf8(c.advice))) << informative;
+        EXPECT_FALSE(boxes.informative.contains(QString::fromUtf8(c.notAdvice))) << informative;
+        window.reset();
+    }
+}

@@ -1,0 +1,108 @@
+// The texts of the added menu items and of the device chooser: the same
+// objects in every language, all of them actions of the form, and none of
+// them reached by the 67-row caption sets.
+#include "i18n/captiontables.h"
+#include "i18n/extracaptions.h"
+
+#include <QFile>
+#include <QHash>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+
+#ifndef TORVO_FORM_UI
+#error "TORVO_FORM_UI must name the window's .ui file"
+#endif
+
+namespace {
+
+// Each action of the form with its design text.
+QHash<QString, QString> formActionTexts()
+{
+    QHash<QString, QString> texts;
+    QFile file(QStringLiteral(TORVO_FORM_UI));
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    QXmlStreamReader xml(&file);
+    QString action;
+    bool inText = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QString name = xml.attributes().value(QStringLiteral("name")).toString();
+            if (xml.name() == QStringLiteral("action")) {
+                action = name;
+                texts.insert(action, QString());
+            } else if (xml.name() == QStringLiteral("property")) {
+                inText = !action.isEmpty() && name == QStringLiteral("text");
+            } else if (xml.name() == QStringLiteral("string") && inText) {
+                texts[action] = xml.readElementText();
+            }
+        } else if (xml.isEndElement()) {
+            if (xml.name() == QStringLiteral("action"))
+                action.clear();
+            else if (xml.name() == QStringLiteral("property"))
+                inText = false;
+        }
+    }
+    return texts;
+}
+
+constexpr std::array<std::uint8_t, 3> kLanguages{0, 1, 3};
+
+} // namespace
+
+TEST(ExtraCaptions, EveryLanguageNamesTheFormsActionsAndFrenchKeepsTheDesignTexts)
+{
+    const QHash<QString, QString> actions = formActionTexts();
+    ASSERT_FALSE(actions.isEmpty()) << "cannot read " << TORVO_FORM_UI;
+    const auto english = extraCaptions(0);
+    ASSERT_FALSE(english.empty());
+    for (const ExtraCaption &row : english) {
+        const QString name = QLatin1String(row.objectName);
+        ASSERT_TRUE(actions.contains(name)) << row.objectName << " is no action of the form";
+        // French (2) and unknown indices get the English rows: they must be
+        // what the form shows before any language is applied.
+        EXPECT_EQ(actions.value(name), extraText(row.caption)) << row.objectName;
+    }
+    for (std::uint8_t index : {std::uint8_t{2}, std::uint8_t{9}}) {
+        const auto other = extraCaptions(index);
+        ASSERT_EQ(other.size(), english.size()) << int(index);
+        for (std::size_t i = 0; i < other.size(); ++i)
+            EXPECT_EQ(extraText(other[i].caption), extraText(english[i].caption)) << int(index);
+    }
+    for (std::uint8_t index : kLanguages) {
+        const auto rows = extraCaptions(index);
+        ASSERT_EQ(rows.size(), english.size()) << "language " << int(index);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_STREQ(rows[i].objectName, english[i].objectName) << "language " << int(index) << " row " << i;
+            EXPECT_FALSE(extraText(rows[i].caption).isEmpty()) << "language " << int(index) << " row " << i;
+            EXPECT_FALSE(extraText(rows[i].hint).isEmpty()) << "language " << int(index) << " row " << i;
+        }
+    }
+}
+
+TEST(ExtraCaptions, TheCaptionSetsNeverReachTheAddedItems)
+{
+    for (std::uint8_t index : kLanguages) {
+        EXPECT_EQ(captionSet(index).size(), kCaptionSetSize) << "language " << int(index);
+        for (const CaptionAssignment &row : captionSet(index)) {
+            for (const ExtraCaption &extra : extraCaptions(index))
+                EXPECT_STRNE(row.objectName, extra.objectName) << "language " << int(index);
+        }
+    }
+}
+
+TEST(ExtraCaptions, TheChooserHasEveryTextInEveryLanguage)
+{
+    for (std::uint8_t index : kLanguages) {
+        const DeviceChooserTexts &t = deviceChooserTexts(index);
+        for (const char16_t *text : {t.title, t.comLabel, t.ok, t.cancel, t.noDevice})
+            EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
+        for (std::size_t c = 0; c < kDeviceColumns; ++c)
+            EXPECT_FALSE(extraText(t.columns[c]).isEmpty()) << "language " << int(index) << " column " << c;
+    }
+    EXPECT_EQ(extraText(deviceChooserTexts(2).title), extraText(deviceChooserTexts(0).title));
+}

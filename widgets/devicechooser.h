@@ -1,0 +1,85 @@
+#pragma once
+
+#include "link/serialdevices.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QTimer;
+class QTreeWidget;
+
+// Lets the technician pick the serial device a COM number stands for: one row
+// per device the system offers (path, stable by-id name, description, maker,
+// USB vendor:product id, serial number, and the COM number that reaches it
+// now), and the COM number to map. While shown it lists the devices again
+// every second, so an adapter plugged in appears without reopening; the
+// chosen row stays chosen as long as its device is there.
+class DeviceChooser : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kRefreshMs = 1000;
+
+    // lister gives the devices (tests give made-up ones); settingsIniPath is
+    // the file whose [PORTS] section says which COM number reaches a device;
+    // currentCom (1..10, else COM1) presets the COM number and the row of the
+    // device it reaches. Texts are in the language of languageIndex.
+    DeviceChooser(SerialDeviceLister lister, const QString &settingsIniPath, int currentCom,
+                  std::uint8_t languageIndex, QWidget *parent = nullptr);
+
+    // The device of the chosen row; nothing when no row is chosen.
+    std::optional<SerialDevice> chosenDevice() const;
+    // The COM number to map, 1..10.
+    int chosenCom() const;
+
+    QTreeWidget *deviceList() const { return list; }
+    QComboBox *comBox() const { return comNumbers; }
+    QLabel *emptyNote() const { return noDevice; }
+    QTimer *refreshTimer() const { return timer; }
+
+    // "0403:6001" as lsusb writes it; a missing half stays empty, and a
+    // device without either gives an empty text.
+    static QString usbIdText(const SerialDevice &device);
+
+public slots:
+    // Lists the devices again; the rows change only when the list did.
+    void refresh();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    struct Row
+    {
+        SerialDevice device;
+        std::optional<int> com;
+        friend bool operator==(const Row &, const Row &) = default;
+    };
+
+    void showRows();
+    void selectRow(int index);
+    int selectedRow() const;
+    int defaultRow() const;
+    void updateOk();
+
+    SerialDeviceLister lister;
+    QString iniPath;
+    int presetCom;
+    std::vector<Row> rows;
+    bool listedOnce = false;
+
+    QTreeWidget *list = nullptr;
+    QComboBox *comNumbers = nullptr;
+    QLabel *noDevice = nullptr;
+    QDialogButtonBox *buttons = nullptr;
+    QTimer *timer = nullptr;
+};
