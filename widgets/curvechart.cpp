@@ -6,10 +6,12 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPaintEngine>
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <chrono>
 #include <cmath>
 
@@ -47,7 +49,7 @@ CurveChart::CurveChart(QWidget *parent)
     : QWidget(parent), clock(&monotonicMs)
 {
     shown.applyDefaults();
-    setMouseTracking(false);
+    makeTrailDots();
     setMinimumSize(240, 160);
     fadeTimer.setInterval(kFadeRepaintMs);
     connect(&fadeTimer, &QTimer::timeout, this, [this] {
@@ -57,6 +59,25 @@ CurveChart::CurveChart(QWidget *parent)
 }
 
 CurveChart::~CurveChart() = default;
+
+int CurveChart::trailAlpha(std::size_t step)
+{
+    return 220 - static_cast<int>(200 * step / kFadeSteps);
+}
+
+void CurveChart::makeTrailDots()
+{
+    for (std::size_t step = 0; step < kFadeSteps; ++step) {
+        QImage &sprite = trailDots[step];
+        sprite = QImage(6, 6, QImage::Format_ARGB32_Premultiplied);
+        sprite.fill(Qt::transparent);
+        QPainter painter(&sprite);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(withAlpha(kLive, trailAlpha(step)));
+        painter.drawEllipse(QPointF(3, 3), 2.5, 2.5);
+    }
+}
 
 void CurveChart::setTexts(const CurveChartTexts &texts)
 {
@@ -237,24 +258,64 @@ void CurveChart::paintLive(QPainter &painter, const CurveGeometry &geometry) con
     painter.save();
     painter.setClipRect(geometry.plot().adjusted(-8, -8, 8, 8));
     painter.setRenderHint(QPainter::Antialiasing, true);
-    // Older samples fade towards the background; the newest is the dot itself.
-    const LiveSample *previous = nullptr;
+    // Older samples fade towards the background in kFadeSteps steps; one
+    // line and one set of dots per step keeps a full trail cheap to draw.
+    std::array<QPolygonF, kFadeSteps> lines;
+    std::array<QPolygonF, kFadeSteps> dots;
+    std::optional<std::size_t> previousStep;
+    QPointF previous;
     for (const LiveSample &s : trail) {
         const qint64 age = now - s.ms;
         if (age > kTrailMs || age < 0) {
-            previous = nullptr;
+            previousStep.reset();
             continue;
         }
-        const int alpha = static_cast<int>(200 * (kTrailMs - age) / kTrailMs) + 20;
+        const auto step = static_cast<std::size_t>(std::min<qint64>(kFadeSteps - 1, age * kFadeSteps / kTrailMs));
         const QPointF p = geometry.toPixel({double(s.rpm), double(s.advance)});
-        if (previous) {
-            painter.setPen(QPen(withAlpha(kLive, alpha), 1.5));
-            painter.drawLine(geometry.toPixel({double(previous->rpm), double(previous->advance)}), p);
+        if (previousStep) {
+            // A segment takes the step of its older end; a break in a step's
+            // polyline is made by starting a new one.
+            QPolygonF &line = lines[*previousStep];
+            if (line.isEmpty() || line.back() != previous) {
+                if (!line.isEmpty())
+                    line << QPointF(qQNaN(), qQNaN());
+                line << previous;
+            }
+            line << p;
         }
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(withAlpha(kLive, alpha));
-        painter.drawEllipse(p, 2.5, 2.5);
-        previous = &s;
+        dots[step] << p;
+        previousStep = step;
+        previous = p;
+    }
+    // Dots are small pictures stamped on a raster target (far cheaper than
+    // round shapes); an SVG gets real circles.
+    const bool rasterTarget = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    for (std::size_t step = 0; step < kFadeSteps; ++step) {
+        const QColor colour = withAlpha(kLive, trailAlpha(step));
+        // Each run between breaks is its own polyline.
+        const QPolygonF &line = lines[step];
+        qsizetype from = 0;
+        QPen thin(colour, 1);
+        thin.setCosmetic(true);
+        painter.setPen(thin);
+        for (qsizetype i = 0; i <= line.size(); ++i) {
+            if (i == line.size() || std::isnan(line[i].x())) {
+                if (i - from >= 2)
+                    painter.drawPolyline(line.constData() + from, int(i - from));
+                from = i + 1;
+            }
+        }
+        if (rasterTarget) {
+            const QImage &sprite = trailDots[step];
+            const QPointF half(sprite.width() / 2.0, sprite.height() / 2.0);
+            for (const QPointF &p : dots[step])
+                painter.drawImage(p - half, sprite);
+        } else {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
+            for (const QPointF &p : dots[step])
+                painter.drawEllipse(p, 2.5, 2.5);
+        }
     }
     const LiveSample &last = trail.back();
     if (now - last.ms <= kTrailMs && now >= last.ms) {

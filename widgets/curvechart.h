@@ -2,11 +2,13 @@
 
 #include "params/parameterimage.h"
 
+#include <QImage>
 #include <QPointF>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -94,6 +96,9 @@ protected:
 private:
     enum class DragAxis { Undecided, Speed, Advance };
 
+    static constexpr std::size_t kFadeSteps = 10;
+    static int trailAlpha(std::size_t step);
+    void makeTrailDots();
     void dropOldSamples();
     QSize exportSize() const;
     void paintGrid(QPainter &painter, const CurveGeometry &geometry) const;
@@ -108,6 +113,7 @@ private:
     Clock clock;
     // Repaints while a trail fades out with no new frames coming.
     QTimer fadeTimer;
+    std::array<QImage, kFadeSteps> trailDots;
 
     std::optional<int> draggedPoint;
     QPointF dragStart;
