@@ -76,7 +76,11 @@ Recording readRecording(const QString &path)
 
     bool tooLong = false;
     const QByteArray headerLine = readBoundedLine(file, tooLong);
-    const QList<QByteArray> names = trimmedLine(headerLine).split(',');
+    QByteArray header = trimmedLine(headerLine);
+    // A spreadsheet that saved the file again may have put a byte order mark first.
+    if (header.startsWith("\xEF\xBB\xBF"))
+        header.remove(0, 3);
+    const QList<QByteArray> names = header.split(',');
     if (tooLong || names.size() < 2) {
         result.error = RecordingError::NotARecording;
         return result;

@@ -77,6 +77,8 @@ TEST(RecordingReader, FilesThatAreNotRecordingsGetAClearError)
          QStringLiteral("rpm, advance_deg"), "", 0},
         {"header only", "time,rpm,advance_deg\n", RecordingError::NoRows, {}, "", 0},
         {"only junk rows", "time,rpm,advance_deg\nyesterday,fast,much\n,,\n", RecordingError::NoRows, {}, "", 2},
+        {"byte order mark before the header", "\xEF\xBB\xBFtime,rpm,advance_deg\n2026-05-01T12:00:00.010Z,900,4\n",
+         RecordingError::None, {}, "(10 ms, 900, 4) ", 0},
         {"columns reordered, extra ones, CRLF, a junk row and a short row",
          "note,advance_deg,rpm,time\r\nx,12,3400,2026-05-01T12:00:01.500Z\r\nx,oops,1,2\r\nx,3\r\n"
          "y,30,8000,2026-05-01T12:00:02.000Z\r\n",
