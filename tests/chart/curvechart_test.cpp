@@ -138,6 +138,28 @@ TEST(CurveChart, LiveDotIsPaintedAndGoneAfterTenSeconds)
     EXPECT_GT(distance(paint(chart).pixel(x, y), kLive), 0x40) << "10 s old dot: " << hex(paint(chart).pixel(x, y));
 }
 
+TEST(CurveChart, LitRowIsMarked)
+{
+    constexpr QRgb kLit = 0x00a000;
+    CurveChart chart;
+    chart.setImage(defaults());
+    const CurveGeometry geometry(defaults(), chart.plotRect(kSize));
+    struct Case
+    {
+        std::optional<int> lit;
+        int point;
+        bool expectedLit;
+    };
+    const std::vector<Case> cases{{3, 3, true}, {3, 4, false}, {std::nullopt, 3, false}, {9, 9, true}, {10, 9, false}};
+    for (const Case &c : cases) {
+        chart.setHighlightedRow(c.lit);
+        const QPointF p = geometry.pointPixel(c.point);
+        const QRgb actual = paint(chart).pixel(int(p.x()), int(p.y()));
+        EXPECT_EQ((actual & 0xffffffu) == kLit, c.expectedLit)
+            << "lit row " << (c.lit ? std::to_string(*c.lit) : "none") << ", point " << c.point << ": " << hex(actual);
+    }
+}
+
 void mouse(CurveChart &chart, QEvent::Type type, QPointF at)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
