@@ -1,0 +1,113 @@
+#include "session/liverecorder.h"
+
+#include "link/liverow.h"
+
+#include <QFile>
+
+LiveRecorder::LiveRecorder() = default;
+
+LiveRecorder::~LiveRecorder()
+{
+    stop();
+}
+
+bool LiveRecorder::start(const QString &path)
+{
+    stop();
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadWrite)) {
+        name = path;
+        failure = file->errorString();
+        return false;
+    }
+    return start(std::move(file), path);
+}
+
+bool LiveRecorder::start(std::unique_ptr<QIODevice> opened, const QString &deviceName)
+{
+    stop();
+    name = deviceName;
+    failure.clear();
+    rowCount = 0;
+    pending.clear();
+    if (!opened || !opened->isOpen() || !opened->isWritable()) {
+        failure = QStringLiteral("the file is not open for writing");
+        return false;
+    }
+    const QByteArray header = liverow::csvHeader();
+    if (opened->size() > 0) {
+        // Appending to a foreign file would mix our rows into someone else's
+        // data; a file that starts with our header is continued.
+        if (!opened->isReadable() || !opened->seek(0) || opened->read(header.size()) != header) {
+            failure = QStringLiteral("the file holds something else than a live-data recording");
+            return false;
+        }
+        if (!opened->seek(opened->size())) {
+            failure = opened->errorString();
+            return false;
+        }
+    }
+    device = std::move(opened);
+    if (device->size() == 0) {
+        pending = header;
+        if (!writePending())
+            return false;
+    }
+    return true;
+}
+
+bool LiveRecorder::append(const QDateTime &when, const LiveData &live)
+{
+    if (!device)
+        return false;
+    const qint64 ms = when.toMSecsSinceEpoch();
+    if (pending.isEmpty())
+        pendingSinceMs = ms;
+    pending += liverow::csvRow(when, live);
+    ++rowCount;
+    // Row time, not a timer: a second of frames is never held longer than the
+    // next frame after it. A clock stepping back writes at once.
+    if (ms - pendingSinceMs >= kFlushIntervalMs || ms < pendingSinceMs)
+        return writePending();
+    return true;
+}
+
+bool LiveRecorder::stop()
+{
+    if (!device)
+        return failure.isEmpty();
+    const bool written = writePending();
+    if (device) {
+        device->close();
+        device.reset();
+    }
+    return written;
+}
+
+bool LiveRecorder::writePending()
+{
+    if (pending.isEmpty())
+        return true;
+    const qint64 written = device->write(pending);
+    if (written != pending.size()) {
+        fail(written < 0 ? device->errorString()
+                         : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(pending.size()));
+        return false;
+    }
+    if (auto *file = qobject_cast<QFileDevice *>(device.get()); file && !file->flush()) {
+        fail(file->errorString());
+        return false;
+    }
+    pending.clear();
+    return true;
+}
+
+void LiveRecorder::fail(const QString &reason)
+{
+    failure = reason.isEmpty() ? QStringLiteral("write error") : reason;
+    pending.clear();
+    if (device) {
+        device->close();
+        device.reset();
+    }
+}

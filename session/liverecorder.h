@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/liveframe.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QIODevice>
+#include <QString>
+
+#include <memory>
+
+// Records live-data frames as CSV rows, the same columns as the command
+// line's `live --csv` (the one writer in link/liverow). Rows are held in
+// memory for at most a second of their own time and then written and
+// flushed, so a crash costs at most the last second; stop() writes the rest.
+// A write error ends the recording and keeps the file's name and the reason
+// for the owner's message.
+class LiveRecorder
+{
+public:
+    static constexpr qint64 kFlushIntervalMs = 1000;
+
+    LiveRecorder();
+    ~LiveRecorder();
+    LiveRecorder(const LiveRecorder &) = delete;
+    LiveRecorder &operator=(const LiveRecorder &) = delete;
+
+    // Opens the file for appending. A new or empty file gets the header; a
+    // file that holds anything else than a recording is refused rather than
+    // spoiled. False with error() when it cannot be used.
+    bool start(const QString &path);
+    // The same over a device the caller opened (read-write or write-only);
+    // name is what error() reports. An empty device gets the header.
+    bool start(std::unique_ptr<QIODevice> device, const QString &name);
+
+    // One row for a frame received at `when`. False when the write failed:
+    // the recording has then stopped and error() says why.
+    bool append(const QDateTime &when, const LiveData &live);
+
+    // Writes what is held and closes the file. False when that last write
+    // failed (error() says why); safe to call when not recording.
+    bool stop();
+
+    bool isRecording() const { return device != nullptr; }
+    // Rows accepted since start (written or held for the next flush).
+    qint64 rows() const { return rowCount; }
+    // Bytes held in memory, not yet in the file.
+    qint64 pendingBytes() const { return pending.size(); }
+    const QString &fileName() const { return name; }
+    // Empty while all is well.
+    const QString &error() const { return failure; }
+
+private:
+    bool writePending();
+    void fail(const QString &reason);
+
+    std::unique_ptr<QIODevice> device;
+    QString name;
+    QString failure;
+    QByteArray pending;
+    qint64 pendingSinceMs = 0;
+    qint64 rowCount = 0;
+};

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "params/parameterimage.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class CurveGeometry;
+
+// The captions of the chart, set by its owner in the current language.
+struct CurveChartTexts
+{
+    QString rpmAxis = QStringLiteral("rpm");
+    QString advanceAxis = QStringLiteral("advance [°]");
+    QString limiter = QStringLiteral("limiter");
+};
+
+// The advance curve as a chart: the ten points as a line, the limiter as a
+// vertical line, the live operating point with a fading trail of the last ten
+// seconds, the lit curve row, and optionally a recorded ride behind the curve.
+// Points are dragged with the mouse; the chart only reports the edited image
+// (pointDragged) and shows it when the owner hands it back through setImage,
+// so every edit takes the owner's one path of capture, normalise and show.
+class CurveChart : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Milliseconds of a monotonic clock; tests put their own in.
+    using Clock = std::function<qint64()>;
+    static constexpr qint64 kTrailMs = 10000;
+
+    struct LiveSample
+    {
+        qint64 ms;
+        int rpm;
+        int advance;
+    };
+
+    explicit CurveChart(QWidget *parent = nullptr);
+    ~CurveChart() override;
+
+    void setTexts(const CurveChartTexts &texts);
+    const CurveChartTexts &texts() const { return captions; }
+
+    void setImage(const ParameterImage &image);
+    const ParameterImage &image() const { return shown; }
+
+    // A live frame's engine speed and actual advance; clearLive when the unit
+    // stops answering.
+    void setLivePoint(int rpm, int advance);
+    void clearLive();
+    // The samples of the last kTrailMs by the clock, oldest first.
+    std::vector<LiveSample> liveTrail() const;
+
+    void setHighlightedRow(std::optional<int> row);
+    std::optional<int> highlightedRow() const { return litRow; }
+
+    // A recorded ride as (rpm, degrees) points, drawn faintly behind the curve.
+    void setRecording(std::vector<QPointF> rpmAdvance);
+
+    void setClock(Clock clock);
+
+    // The plot rectangle (inside the axes) for a chart of this size.
+    QRectF plotRect(const QSize &size) const;
+    // Paints the whole chart at this size; the widget, the exports and the
+    // benchmark all go through here.
+    void paintChart(QPainter &painter, const QSize &size) const;
+
+    // At the widget's size (or 753 x 500 before it has one). False when the
+    // file cannot be written.
+    bool exportPng(const QString &path) const;
+    bool exportSvg(const QString &path) const;
+
+    QSize sizeHint() const override { return {753, 500}; }
+
+signals:
+    // The image as it would be after the drag; the chart's own image is unchanged.
+    void pointDragged(const ParameterImage &image);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    enum class DragAxis { Undecided, Speed, Advance };
+
+    static constexpr std::size_t kFadeSteps = 10;
+    static int trailAlpha(std::size_t step);
+    void makeTrailDots();
+    void dropOldSamples();
+    QSize exportSize() const;
+    void paintGrid(QPainter &painter, const CurveGeometry &geometry) const;
+    void paintCurve(QPainter &painter, const CurveGeometry &geometry) const;
+    void paintLive(QPainter &painter, const CurveGeometry &geometry) const;
+
+    ParameterImage shown;
+    CurveChartTexts captions;
+    std::optional<int> litRow;
+    std::deque<LiveSample> trail;
+    std::vector<QPointF> recording;
+    Clock clock;
+    // Repaints while a trail fades out with no new frames coming.
+    QTimer fadeTimer;
+    std::array<QImage, kFadeSteps> trailDots;
+
+    std::optional<int> draggedPoint;
+    QPointF dragStart;
+    DragAxis dragAxis = DragAxis::Undecided;
+    std::optional<ParameterImage> lastDragged;
+};
