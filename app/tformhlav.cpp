@@ -1,6 +1,7 @@
 #include "app/tformhlav.h"
 
 #include "app/handlerguard.h"
+#include "session/liverecorder.h"
 #include "settings/settingspaths.h"
 #include "i18n/language.h"
 #include "ui_tformhlav.h"
@@ -55,6 +56,7 @@ TFormHlav::TFormHlav(std::unique_ptr<Transport> transport, QWidget *parent)
     Timer1->setInterval(kTickMs);
     bindHandlers();
     bindSession();
+    bindChart();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
 
@@ -255,6 +257,8 @@ void TFormHlav::FormCreate()
 
 void TFormHlav::FormClose()
 {
+    stopRecording();
+    saveChartPlace();
     closePort();
     CaptureControls();
     NormaliseImage();

@@ -23,6 +23,8 @@ class QLineEdit;
 class QTimer;
 class QUrl;
 class TFormAbout;
+class ChartWindow;
+class LiveRecorder;
 class Transport;
 
 namespace Ui {
@@ -64,6 +66,8 @@ public:
     void setCommandLine(const QStringList &arguments) { commandLine = arguments; }
 
     UnitSession &session() { return unit; }
+    // The chart's window once Tools -> Curve chart has opened it.
+    ChartWindow *chart() const { return chartWindow; }
     const UnitSession &session() const { return unit; }
 
     // Outer bounds as the settings keep them (frame and title included).
@@ -125,6 +129,9 @@ public slots:
     void MenuGermanClick();
     void MenuContensClick();
     void MenuAboutClick();
+    void MenuCurveChartClick();
+    void MenuRecordClick();
+    void MenuOpenRecordingClick();
     void EditExit(QObject *sender);
     void UpDownClick(UpDown *sender, UpDown::Button button);
     void CheckBoxProgHnedClick();
@@ -142,6 +149,14 @@ private:
     void setUpControls();
     void bindHandlers();
     void bindSession();
+    void bindChart();
+    ChartWindow *ensureChartWindow();
+    void chartEdited(const ParameterImage &edited);
+    void saveChartPlace();
+    QString chooseCsv(bool forSaving);
+    void recordRow(const LiveData &live);
+    void stopRecording();
+    void showRecordingError();
     void buildPointLists();
     void centreOnScreen();
 
@@ -207,6 +222,8 @@ private:
     SerialDeviceLister deviceLister = listSerialDevices;
     std::function<void(const QUrl &)> documentOpener;
     QStringList manualFolders;
+    ChartWindow *chartWindow = nullptr;
+    std::unique_ptr<LiveRecorder> recorder;
     // The curve row shown lit, -1 for none.
     int litRow = -1;
 };

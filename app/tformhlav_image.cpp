@@ -1,6 +1,7 @@
 // The parameter image between the window's controls and its byte form.
 #include "app/tformhlav.h"
 
+#include "app/chartwindow.h"
 #include "ui_tformhlav.h"
 #include "widgets/tcgauge.h"
 
@@ -52,6 +53,8 @@ void TFormHlav::ShowImage()
     ui->UpDownOmez2->setPosition(image[ParameterImage::kLimiter] * 100);
     ui->CheckBoxRpm2Krat->setChecked(image[ParameterImage::kRpm2] != 0);
     ui->CheckBoxBlokEnable->setChecked(image[ParameterImage::kBlokEnable] != 0);
+    if (chartWindow)
+        chartWindow->chart()->setImage(image);
 }
 
 void TFormHlav::CommitEdit()

@@ -4,6 +4,7 @@
 
 #include "i18n/captiontables.h"
 #include "i18n/extracaptions.h"
+#include "app/chartwindow.h"
 #include "ui_tformhlav.h"
 
 #include <QAction>
@@ -94,6 +95,8 @@ void TFormHlav::applyExtraCaptions(std::uint8_t index)
             action->setStatusTip(hintParts(extraText(row.hint)).second);
         }
     }
+    if (chartWindow)
+        chartWindow->setTexts(chartTexts(index));
 }
 
 void TFormHlav::MenuEnglishClick()

@@ -4,20 +4,29 @@
 
 namespace {
 
-using ExtraSet = std::array<ExtraCaption, 1>;
+using ExtraSet = std::array<ExtraCaption, 4>;
 
 // "Choose device…" ends in a real ellipsis: it opens a dialog.
 constexpr ExtraSet kEnglishItems{{
     {"MenuChooseDevice", u"Choose device…",
      u"Choose device|Map a COM number to a serial device plugged in"},
+    {"MenuCurveChart", u"Curve chart", u"Curve chart|Show the advance curve and the running engine as a chart"},
+    {"MenuRecord", u"Record live data…", u"Record live data|Append every live-data frame to a CSV file"},
+    {"MenuOpenRecording", u"Open recording…", u"Open recording|Play a recorded CSV file back in the chart"},
 }};
 constexpr ExtraSet kGermanItems{{
     {"MenuChooseDevice", u"Gerät wählen…",
      u"Gerät wählen|Einer COM-Nummer ein angeschlossenes serielles Gerät zuordnen"},
+    {"MenuCurveChart", u"Zündkurve", u"Zündkurve|Die Zündkurve und den laufenden Motor als Diagramm zeigen"},
+    {"MenuRecord", u"Messwerte aufzeichnen…", u"Messwerte aufzeichnen|Jeden Messwert-Rahmen an eine CSV-Datei anhängen"},
+    {"MenuOpenRecording", u"Aufzeichnung öffnen…", u"Aufzeichnung öffnen|Eine aufgezeichnete CSV-Datei im Diagramm zeigen"},
 }};
 constexpr ExtraSet kCzechItems{{
     {"MenuChooseDevice", u"Vybrat zařízení…",
      u"Vybrat zařízení|Přiřadit číslu COM připojené sériové zařízení"},
+    {"MenuCurveChart", u"Graf křivky", u"Graf křivky|Zobrazit křivku předstihu a běžící motor v grafu"},
+    {"MenuRecord", u"Zaznamenávat živá data…", u"Zaznamenávat živá data|Připisovat každý rámec živých dat do souboru CSV"},
+    {"MenuOpenRecording", u"Otevřít záznam…", u"Otevřít záznam|Zobrazit zaznamenaný soubor CSV v grafu"},
 }};
 
 constexpr DeviceChooserTexts kEnglishChooser{
@@ -75,4 +84,30 @@ const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex)
 QString extraText(const char16_t *text)
 {
     return text ? QString::fromUtf16(text) : QString();
+}
+
+namespace {
+
+constexpr ChartTexts kEnglishChart{u"Curve chart",  u"rpm",           u"advance [°]",   u"limiter",
+                                   u"Export PNG…", u"Export SVG…",   u"Recording: %1 rows",
+                                   u"Recording stopped"};
+constexpr ChartTexts kGermanChart{u"Zündkurve",              u"U/min",                   u"Vorzündung [°]",
+                                  u"Begrenzer",              u"Als PNG exportieren…",    u"Als SVG exportieren…",
+                                  u"Aufzeichnung: %1 Zeilen", u"Aufzeichnung beendet"};
+constexpr ChartTexts kCzechChart{u"Graf křivky",       u"ot/min",          u"předstih [°]",
+                                 u"omezovač",          u"Exportovat PNG…", u"Exportovat SVG…",
+                                 u"Záznam: %1 řádků", u"Záznam zastaven"};
+
+} // namespace
+
+const ChartTexts &chartTexts(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case language::kGerman:
+        return kGermanChart;
+    case language::kCzech:
+        return kCzechChart;
+    default:
+        return kEnglishChart;
+    }
 }

@@ -44,5 +44,21 @@ struct DeviceChooserTexts
 // The chooser's texts by the same language indices; English for any other.
 const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex);
 
+// The curve chart's window and the recording's texts in one language.
+struct ChartTexts
+{
+    const char16_t *title;
+    const char16_t *rpmAxis;
+    const char16_t *advanceAxis;
+    const char16_t *limiter;
+    const char16_t *exportPng;
+    const char16_t *exportSvg;
+    const char16_t *recordingRows; // %1: the number of rows so far
+    const char16_t *recordingStopped;
+};
+
+// The chart's texts by the same language indices; English for any other.
+const ChartTexts &chartTexts(std::uint8_t languageIndex);
+
 // A table text as a QString; null gives an empty string.
 QString extraText(const char16_t *text);

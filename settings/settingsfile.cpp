@@ -233,3 +233,28 @@ bool writePortMapping(const QString &iniPath, int comNumber, const QString &devi
                                     QFile::encodeName(device.trimmed())}},
                           reason);
 }
+
+QRect readWindowPlace(const QString &iniPath, const char *section, const QRect &defaults)
+{
+    QByteArray data;
+    CSimpleIniA ini;
+    if (!readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+        return defaults;
+    const auto integer = [&](const char *key, int fallback) {
+        const char *value = ini.GetValue(section, key, nullptr);
+        return value == nullptr ? fallback : parseInteger(value).value_or(fallback);
+    };
+    return QRect(integer("Left", defaults.left()), integer("Top", defaults.top()),
+                 integer("Width", defaults.width()), integer("Height", defaults.height()));
+}
+
+bool writeWindowPlace(const QString &iniPath, const char *section, const QRect &place, QString *reason)
+{
+    const QByteArray name(section);
+    return writeIniValues(iniPath,
+                          {{name, "Left", QByteArray::number(place.left())},
+                           {name, "Top", QByteArray::number(place.top())},
+                           {name, "Width", QByteArray::number(place.width())},
+                           {name, "Height", QByteArray::number(place.height())}},
+                          reason);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -53,3 +54,9 @@ bool writeSettings(const QString &iniPath, const StoredSettings &values, QString
 // at once and keeps every other line of the file as it is. The file and its
 // folder are created when missing.
 bool writePortMapping(const QString &iniPath, int comNumber, const QString &device, QString *reason = nullptr);
+
+// The place and size of one of the tool's other windows, kept in a section of
+// its own (Left, Top, Width, Height); what is missing or unusable keeps the
+// default's value.
+QRect readWindowPlace(const QString &iniPath, const char *section, const QRect &defaults);
+bool writeWindowPlace(const QString &iniPath, const char *section, const QRect &place, QString *reason = nullptr);
