@@ -55,6 +55,7 @@ struct KnobSet
     int operations;
     int answerTicks; // how many ticks an answer may take on this line
     bool answers;    // whether any frame of this unit is ever accepted
+    bool reads = true; // false: no reads (a unit that misreports its block would fool them)
 };
 
 struct Tally
@@ -64,6 +65,7 @@ struct Tally
     std::map<Operation, int> succeeded;
     std::map<Operation, int> failed;
     int readsFailedInVerify = 0;
+    int programsFailedInVerify = 0;
     int falseOks = 0;
     int hangs = 0;
     int ticks = 0;
@@ -90,7 +92,8 @@ protected:
     void runOne(const KnobSet &set)
     {
         const int roll = std::uniform_int_distribution<int>(0, 99)(random);
-        const Operation operation = roll < 45 ? Operation::Program : roll < 75 ? Operation::Verify : Operation::Read;
+        const int readFrom = set.reads ? 75 : 100;
+        const Operation operation = roll < 45 ? Operation::Program : roll < readFrom ? Operation::Verify : Operation::Read;
         ParameterImage &image = line.unit().image();
         // A program changes the unit; a read must replace what is on screen; a
         // third of the verifies compare a set the unit does not hold.
@@ -128,11 +131,13 @@ protected:
             return;
         }
         ++tally.failed[operation];
-        // A read that got the unit's block is in its verify when it fails.
+        // A read that got the unit's block, or a program whose block was
+        // echoed, is in its verify when it fails.
         QString expected;
         switch (operation) {
         case Operation::Program:
-            expected = QStringLiteral("Program error!");
+            expected = end.verifyStepShown ? QStringLiteral("Verify error!") : QStringLiteral("Program error!");
+            tally.programsFailedInVerify += end.verifyStepShown ? 1 : 0;
             break;
         case Operation::Verify:
             expected = QStringLiteral("Verify error!");
@@ -180,7 +185,8 @@ protected:
         for (const Operation o : {Operation::Program, Operation::Verify, Operation::Read})
             std::cout << "; " << nameOf(o) << " " << tally.started[o] << " started, " << tally.succeeded[o]
                       << " OK, " << tally.failed[o] << " failed";
-        std::cout << "; reads failed in their verify " << tally.readsFailedInVerify << "; false OKs "
+        std::cout << "; failed in their verify: programs " << tally.programsFailedInVerify << ", reads "
+                  << tally.readsFailedInVerify << "; false OKs "
                   << tally.falseOks << "; hangs " << tally.hangs << std::endl;
     }
 
@@ -206,6 +212,9 @@ TEST_F(NoisyLineSlow, EveryOkIsTrueEveryFailureNamedAndNoOperationHangs)
         {"replies 40 ms late, noise, every 11th dropped", {"--delay", "40", "--noise", "--drop-every", "11"}, 70, 2,
          true},
         {"bad check bytes, split replies", {"--bad-check", "--split"}, 15, 1, false},
+        // Byte 7 (reserved) of every block the unit reports differs from what
+        // it stores: programs fail in their verify, verifies fail.
+        {"a wrong byte in every block reported", {"--wrong-byte", "7", "--noise"}, 10, 1, true, false},
         {"replies 90 ms late, split, every 5th dropped", {"--delay", "90", "--split", "--drop-every", "5"}, 45, 3,
          true},
     };
@@ -221,7 +230,11 @@ TEST_F(NoisyLineSlow, EveryOkIsTrueEveryFailureNamedAndNoOperationHangs)
         line.answerTicks = set.answerTicks;
 
         const int openedAt = line.ticks;
-        if (set.answers) {
+        const bool stillConnected = !line.connectionChanges.empty() && line.connectionChanges.back().connected;
+        if (set.answers && stillConnected) {
+            // The unit before went away too recently for "No Connection"; the new one answers.
+            ASSERT_TRUE(tickUntilLiveFrame()) << set.name << ": no live data after opening";
+        } else if (set.answers) {
             // Live data is asked for every 6 ticks; the first answer ends "No Connection".
             const int at = tickUntilConnection(true, 2 * TransferEngine::kLiveDataTicks + set.answerTicks);
             ASSERT_NE(at, -1) << set.name << ": no connection " << line.ticks - openedAt << " ticks after opening";
@@ -236,12 +249,16 @@ TEST_F(NoisyLineSlow, EveryOkIsTrueEveryFailureNamedAndNoOperationHangs)
             for (int idle = static_cast<int>(random() % 8); idle > 0; --idle)
                 line.tick();
         }
-        if (!set.answers) {
-            // Frames that fail their check are no sign of a unit, nor an answer.
+        // Frames that fail their check are no answer, and a block that
+        // differs from what was programmed is no success.
+        if (!set.answers || !set.reads) {
             EXPECT_EQ(tally.succeeded[Operation::Program] + tally.succeeded[Operation::Verify]
                           + tally.succeeded[Operation::Read],
                       okBefore)
                 << set.name;
+        }
+        if (!set.answers) {
+            // Nor are such frames a sign of a unit.
             for (std::size_t k = changesBefore; k < line.connectionChanges.size(); ++k)
                 EXPECT_FALSE(line.connectionChanges[k].connected) << set.name << ", tick "
                                                                   << line.connectionChanges[k].tick;
