@@ -17,9 +17,9 @@ public:
     void connectionShown(bool shown) override
     {
         emit s.connectionShown(shown);
-        // The indicator shows from the 18th silent tick on; anything sooner is
-        // still a connection.
-        const bool nowConnected = !s.engine_.noConnection();
+        // The indicator is the connection's state, except while printing,
+        // which hides it whatever the state: then the last state stands.
+        const bool nowConnected = s.engine_.printing() ? s.connected : !shown;
         if (nowConnected != s.connected) {
             s.connected = nowConnected;
             emit s.connectionChanged(nowConnected);

@@ -27,7 +27,10 @@ bool saveWholeFile(const QString &path, const QByteArray &contents, QString *rea
         setFileReason(reason, path, file.errorString());
         return false;
     }
-    if (file.write(contents) != contents.size()) {
+    // A small text sits in the buffer until the flush; commit() does not
+    // notice a flush that fails (a full disk) and would rename the truncated
+    // file over the old one, so the flush is made and checked here.
+    if (file.write(contents) != contents.size() || !file.flush()) {
         setFileReason(reason, path, file.errorString());
         file.cancelWriting();
         return false;
