@@ -144,8 +144,9 @@ inside() {
         sleep 0.05
       done
       [ -n "$chart" ] || { echo "the chart window did not open" >&2; return 1; }
-      # Half of the simulator's 20-second sweep: the trail shows the last
-      # ten seconds of it, fading with age.
+      # The simulator's speed sweeps up and down over 20 seconds; after a few
+      # more seconds of it the trail (the last ten seconds, fading with age)
+      # runs along most of the curve.
       sleep 8
       capture "chart_$tag" "$chart_crop+0+0"
       ;;
