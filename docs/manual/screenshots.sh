@@ -4,6 +4,8 @@
 # screen is captured and cropped to the window.
 #
 #   docs/manual/screenshots.sh            all pictures
+#   docs/manual/screenshots.sh SCENE      only one scene's pictures (live,
+#                                         program, com, chart, nounit, test)
 #
 # Needs build/torvo-tci and build/torvo-tci-sim (build them first), xvfb-run,
 # ImageMagick (import, convert) and xdotool.
@@ -17,6 +19,8 @@ sim="$root/build/torvo-tci-sim"
 # The window's size without a window manager (client area, menu bar and status
 # bar); replaced by the size the window reports once it is up.
 crop="753x786+0+0"
+# The chart window's size, given to it through the settings file.
+chart_crop="753x540"
 
 for need in "$tool" "$sim"; do
   [ -x "$need" ] || { echo "missing $need: build torvo-tci and torvo-tci-sim first" >&2; exit 1; }
@@ -73,6 +77,10 @@ inside() {
   local pty
   pty=$(head -n 1 "$home/sim.out")
   printf '[PORTS]\nCOM1=%s\n\n[FORM_HLAV]\nLeft=0\nTop=0\nComPort=1\n' "$pty" > "$home/Torvo_TCI.ini"
+  # The chart window's kept place: over the main window's top left corner,
+  # where the capture below expects it.
+  printf '\n[CHART]\nLeft=0\nTop=0\nWidth=%s\nHeight=%s\n' "${chart_crop%%x*}" "${chart_crop#*x}" \
+    >> "$home/Torvo_TCI.ini"
   if [ "$scene" = test ]; then
     echo TEST_ENABLE > "$home/test_varnek.txt"
   fi
@@ -88,10 +96,10 @@ inside() {
   local size
   size=$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^WIDTH=//p;s/^HEIGHT=//p' | paste -sd x)
   [ -n "$size" ] && crop="$size+0+0"
-  local tag=en
+  local tag=en chart_title="Curve chart"
   case "$lang" in
-    DEUTSCH) tag=de ;;
-    CESKY) tag=cs ;;
+    DEUTSCH) tag=de chart_title="Zündkurve" ;;
+    CESKY) tag=cs chart_title="Graf křivky" ;;
   esac
   case "$scene" in
     live | test)
@@ -123,6 +131,25 @@ inside() {
     nounit)
       capture "nounit_$tag"
       ;;
+    chart)
+      # F6 opens the chart; without a window manager the main window takes
+      # keys only after a click on it (an empty spot at its bottom right).
+      xdotool mousemove --window "$window" 700 650 click 1
+      xdotool windowfocus --sync "$window" 2>/dev/null || true
+      xdotool key --window "$window" F6
+      local chart=
+      for _ in $(seq 100); do
+        chart=$(xdotool search --pid "$toolpid" --onlyvisible --name "$chart_title" | head -n 1 || true)
+        [ -n "$chart" ] && break
+        sleep 0.05
+      done
+      [ -n "$chart" ] || { echo "the chart window did not open" >&2; return 1; }
+      # The simulator's speed sweeps up and down over 20 seconds; after a few
+      # more seconds of it the trail (the last ten seconds, fading with age)
+      # runs along most of the curve.
+      sleep 8
+      capture "chart_$tag" "$chart_crop+0+0"
+      ;;
   esac
 }
 
@@ -132,7 +159,9 @@ if [ "${1:-}" = "--inside" ]; then
   exit 0
 fi
 
+only=${1:-}
 shoot() {
+  [ -z "$only" ] || [ "$only" = "$2" ] || return 0
   xvfb-run -a -s "-screen 0 800x900x24" "$0" --inside "$@"
 }
 
@@ -141,6 +170,8 @@ for lang in ENGLISH DEUTSCH CESKY; do
   shoot "$lang" live --rpm 3400 --neutral 1
   shoot "$lang" program --rpm 3400 --neutral 1
   shoot "$lang" com --rpm 3400
+  # The engine sweeping from idle to the limiter and back.
+  shoot "$lang" chart
 done
 # No unit answering: "No Connection".
 shoot ENGLISH nounit --silent
