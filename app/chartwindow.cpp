@@ -30,6 +30,36 @@ ChartWindow::ChartWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(png, &QPushButton::clicked, this, [this] { exportTo(false); });
     connect(svg, &QPushButton::clicked, this, [this] { exportTo(true); });
     setTexts(chartTexts(0));
+    replay.setInterval(55);
+    connect(&replay, &QTimer::timeout, this, [this] { showReplayAt(replayClock.elapsed()); });
+}
+
+void ChartWindow::play(const Recording &recording)
+{
+    std::vector<QPointF> points;
+    points.reserve(recording.samples.size());
+    for (const RecordedSample &s : recording.samples)
+        points.emplace_back(s.rpm, s.advance);
+    curve->setRecording(std::move(points));
+    ride = recording.samples;
+    rideNext = 0;
+    curve->clearLive();
+    replayClock.start();
+    if (!ride.empty())
+        replay.start();
+}
+
+void ChartWindow::showReplayAt(qint64 rideMs)
+{
+    if (ride.empty())
+        return;
+    const qint64 first = ride.front().msSinceEpoch;
+    while (rideNext < ride.size() && ride[rideNext].msSinceEpoch - first <= rideMs) {
+        curve->setLivePoint(ride[rideNext].rpm, ride[rideNext].advance);
+        ++rideNext;
+    }
+    if (rideNext >= ride.size())
+        replay.stop();
 }
 
 void ChartWindow::setTexts(const ChartTexts &texts)

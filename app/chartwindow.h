@@ -1,8 +1,13 @@
 #pragma once
 
+#include "session/recordingreader.h"
 #include "widgets/curvechart.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
+
+#include <vector>
 
 class QPushButton;
 struct ChartTexts;
@@ -23,6 +28,14 @@ public:
     using PathChooser = std::function<QString(const QString &filter)>;
     void setPathChooser(PathChooser chooser) { choosePath = std::move(chooser); }
 
+    // Plays a recorded ride back: its points stay behind the curve, and the
+    // dot runs through them at the pace they were recorded.
+    void play(const Recording &recording);
+    bool playing() const { return replay.isActive(); }
+    // Shows every sample recorded up to this many milliseconds into the ride;
+    // the replay timer calls it, tests call it directly.
+    void showReplayAt(qint64 rideMs);
+
     QPushButton *pngButton() const { return png; }
     QPushButton *svgButton() const { return svg; }
 
@@ -33,4 +46,8 @@ private:
     QPushButton *png = nullptr;
     QPushButton *svg = nullptr;
     PathChooser choosePath;
+    std::vector<RecordedSample> ride;
+    std::size_t rideNext = 0;
+    QTimer replay;
+    QElapsedTimer replayClock;
 };

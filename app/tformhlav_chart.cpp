@@ -181,10 +181,6 @@ void TFormHlav::MenuOpenRecordingClick()
         box.exec();
         return;
     }
-    std::vector<QPointF> points;
-    points.reserve(recording.samples.size());
-    for (const RecordedSample &s : recording.samples)
-        points.emplace_back(s.rpm, s.advance);
-    ensureChartWindow()->chart()->setRecording(std::move(points));
+    ensureChartWindow()->play(recording);
     MenuCurveChartClick();
 }

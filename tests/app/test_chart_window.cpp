@@ -146,15 +146,30 @@ TEST_F(ChartWindowTest, ARecordingPlaysBackInTheChartAndAForeignFileIsRefused)
     const QString csv = dir.filePath("ride.csv");
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    LiveData live;
-    live.rpm = 4000;
-    live.advance = 30;
-    file.write(liverow::csvHeader() + liverow::csvRow(QDateTime::currentDateTime(), live));
+    // A ride of three frames a second apart.
+    const QDateTime start = QDateTime::currentDateTime();
+    QByteArray text = liverow::csvHeader();
+    for (int i = 0; i < 3; ++i) {
+        LiveData live;
+        live.rpm = static_cast<std::uint16_t>(4000 + 1000 * i);
+        live.advance = static_cast<std::uint8_t>(30 + i);
+        text += liverow::csvRow(start.addMSecs(1000 * i), live);
+    }
+    file.write(text);
     file.close();
     choose(csv);
     action("MenuOpenRecording")->trigger();
     ASSERT_NE(chart(), nullptr);
     EXPECT_TRUE(window->chart()->isVisible());
+    // Played back at its own pace: the dot is where the ride was at each moment.
+    EXPECT_TRUE(window->chart()->playing());
+    window->chart()->showReplayAt(1500);
+    ASSERT_FALSE(chart()->liveTrail().empty());
+    EXPECT_EQ(chart()->liveTrail().back().rpm, 5000);
+    window->chart()->showReplayAt(2000);
+    EXPECT_EQ(chart()->liveTrail().back().rpm, 6000);
+    EXPECT_EQ(chart()->liveTrail().back().advance, 32);
+    EXPECT_FALSE(window->chart()->playing()) << "the ride is over";
 
     const QString foreign = dir.filePath("other.csv");
     QFile other(foreign);
