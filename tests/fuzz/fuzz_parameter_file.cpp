@@ -1,0 +1,89 @@
+// .ign files come from anywhere (mail, sticks, other versions of the tool):
+// the reader must leave the image alone without a header, keep the bytes no
+// file carries, and whatever it reads must survive the curve rules and a
+// round trip through the writer.
+#include "fuzzcheck.h"
+#include "params/parameterfile.h"
+
+#include <QBuffer>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// A background no file produces, so that a byte written where none may be
+// written shows up.
+ParameterImage background(std::uint8_t seed)
+{
+    ParameterImage image;
+    for (int i = 0; i < ParameterImage::kSize; ++i)
+        image[i] = static_cast<std::uint8_t>(seed ^ (i * 37 + 11));
+    return image;
+}
+
+bool isFileField(int i)
+{
+    return (i >= 0 && i <= 5) || (i >= ParameterImage::kRpmAdv && i < ParameterImage::kAdvance + ParameterImage::kPoints);
+}
+
+QByteArray imageHex(const ParameterImage &image)
+{
+    return hexOf(image.bytes.data(), image.bytes.size());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const ParameterImage before = background(0x5A);
+
+    ParameterImage image = before;
+    const bool read = readParameterText(input, image);
+
+    // The device reader sees the same text the same way.
+    ParameterImage fromDevice = before;
+    QBuffer buffer;
+    buffer.setData(input);
+    buffer.open(QIODevice::ReadOnly);
+    fuzzRequire(ReadParameterFile(buffer, fromDevice) == read, "ReadParameterFile and readParameterText disagree");
+    fuzzRequire(fromDevice == image, "ReadParameterFile and readParameterText read different images",
+                imageHex(image) + "\n" + imageHex(fromDevice));
+
+    if (!read) {
+        fuzzRequire(image == before, "a file without header changed the image", imageHex(image));
+        return 0;
+    }
+    for (int i = 0; i < ParameterImage::kSize; ++i) {
+        if (!isFileField(i))
+            fuzzRequire(image[i] == before[i], "a byte no file carries was changed", imageHex(image));
+    }
+
+    image.normaliseCurve();
+    for (int k = 0; k < ParameterImage::kPoints; ++k) {
+        const int rpm = image.rpmAdv(k);
+        fuzzRequire(rpm >= ParameterImage::rpmLowerBound(k) && rpm <= ParameterImage::rpmUpperBound(k),
+                    "a curve speed outside its point's bounds", imageHex(image));
+        if (k > 0)
+            fuzzRequire(rpm > image.rpmAdv(k - 1), "the curve does not rise", imageHex(image));
+    }
+    ParameterImage again = image;
+    again.normaliseCurve();
+    fuzzRequire(again == image, "normalising a normalised curve changed it", imageHex(image));
+
+    // What the writer makes of it reads back as the same set, onto any background.
+    const QByteArray text = parameterFileText(image);
+    ParameterImage back = background(0xC3);
+    fuzzRequire(readParameterText(text, back), "the writer's own text has no header", text);
+    for (int i = 0; i < ParameterImage::kSize; ++i) {
+        // The two flags are written as exactly 0 or 1: any other byte counts
+        // as on wherever it is shown, so on and off is what must survive.
+        const bool flag = i == ParameterImage::kRpm2 || i == ParameterImage::kBlokEnable;
+        const bool same = flag ? (back[i] != 0) == (image[i] != 0) : back[i] == image[i];
+        if (isFileField(i))
+            fuzzRequire(same, "a field did not survive the round trip",
+                        imageHex(image) + "\n" + imageHex(back) + "\n" + text);
+    }
+    return 0;
+}
