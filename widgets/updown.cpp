@@ -111,7 +111,10 @@ QSize UpDown::sizeHint() const
 bool UpDown::eventFilter(QObject *watched, QEvent *event)
 {
     // The arrow keys in the edit step the spinner like a click on its arrows.
-    if (watched == edit_ && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The event's type is looked at first: an edit being destroyed still
+    // sends events through here, and comparing it with the guarded pointer
+    // would treat what is left of it as a QLineEdit.
+    if (event->type() == QEvent::KeyPress && watched == edit_ && isEnabled()) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
             click(key->key() == Qt::Key_Up ? Button::Up : Button::Down);
