@@ -28,7 +28,7 @@ void TFormHlav::loadSettings()
     defaults.ignAll = ui->CheckBoxIgnAll->isChecked();
     const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults);
 
-    QRect bounds(stored.left, stored.top, stored.width, stored.height);
+    QRect bounds = screenplace::storedPlace(stored.left, stored.top, stored.width, stored.height);
     // A place left on a monitor that has since been unplugged would open the
     // window where nobody can reach it: it comes back centred on the primary
     // screen, at its stored size.

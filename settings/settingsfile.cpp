@@ -9,6 +9,7 @@
 
 #include <SimpleIni.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <optional>
@@ -234,6 +235,10 @@ bool writePortMapping(const QString &iniPath, int comNumber, const QString &devi
                           reason);
 }
 
+namespace {
+constexpr int kFarestPlace = 1 << 24;
+} // namespace
+
 QRect readWindowPlace(const QString &iniPath, const char *section, const QRect &defaults)
 {
     QByteArray data;
@@ -244,8 +249,10 @@ QRect readWindowPlace(const QString &iniPath, const char *section, const QRect &
         const char *value = ini.GetValue(section, key, nullptr);
         return value == nullptr ? fallback : parseInteger(value).value_or(fallback);
     };
-    return QRect(integer("Left", defaults.left()), integer("Top", defaults.top()),
-                 integer("Width", defaults.width()), integer("Height", defaults.height()));
+    // Held within what any desktop measures, so that no sum of them overflows.
+    const auto bounded = [](int v, int low) { return std::clamp(v, low, kFarestPlace); };
+    return QRect(bounded(integer("Left", defaults.left()), -kFarestPlace), bounded(integer("Top", defaults.top()), -kFarestPlace),
+                 bounded(integer("Width", defaults.width()), 0), bounded(integer("Height", defaults.height()), 0));
 }
 
 bool writeWindowPlace(const QString &iniPath, const char *section, const QRect &place, QString *reason)

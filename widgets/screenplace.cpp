@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 
 QSize primaryScreenSize()
@@ -29,6 +31,13 @@ QPoint centredByHalves(const QSize &outer)
     if (screen.isEmpty())
         return {};
     return {screen.width() / 2 - outer.width() / 2, screen.height() / 2 - outer.height() / 2};
+}
+
+QRect storedPlace(int left, int top, int width, int height)
+{
+    constexpr int kFar = 1 << 24;
+    return QRect(std::clamp(left, -kFar, kFar), std::clamp(top, -kFar, kFar), std::clamp(width, 0, kFar),
+                 std::clamp(height, 0, kFar));
 }
 
 bool onAnyScreen(const QRect &rect)

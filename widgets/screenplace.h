@@ -21,6 +21,11 @@ QPoint centred(const QSize &outer);
 // About window's rule, one pixel apart from the other for odd sizes.
 QPoint centredByHalves(const QSize &outer);
 
+// A stored place as a rectangle. Numbers from a settings file can be anything
+// an int holds; beyond what any desktop measures they are held at its edge, so
+// that no sum of them overflows.
+QRect storedPlace(int left, int top, int width, int height);
+
 // True when some part of the rectangle lies on some screen.
 bool onAnyScreen(const QRect &rect);
 

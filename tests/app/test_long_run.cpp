@@ -46,5 +46,10 @@ TEST_F(LongRunWindow, PollingHalfAnHourKeepsTheWindowsMemoryFlat)
     EXPECT_GT(liveFrames - livesBefore, kTicks / TransferEngine::kLiveDataTicks * 9 / 10);
     // The last answer is on screen.
     EXPECT_FALSE(label("LabelNapeti").isEmpty());
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so resident size says
+    // nothing there; its leak check covers what this test would find.
+    GTEST_SKIP() << "resident size is not measured under AddressSanitizer";
+#endif
     EXPECT_LT(end - warm, kMaxGrowth);
 }

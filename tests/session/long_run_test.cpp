@@ -82,5 +82,10 @@ TEST(LongRun, SessionPollingHalfAnHourKeepsItsMemoryFlat)
     EXPECT_EQ(failed, 0);
     EXPECT_EQ(succeeded, kTicks / kOperationEvery);
     EXPECT_EQ(shownLive.protocolVersion, 16);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so resident size says
+    // nothing there; its leak check covers what this test would find.
+    GTEST_SKIP() << "resident size is not measured under AddressSanitizer";
+#endif
     EXPECT_LT(end - warm, kMaxGrowth);
 }
