@@ -278,6 +278,8 @@ TEST_F(ChartWindowTest, TheChartKeepsItsPlaceAndSpeaksTheLanguage)
     EXPECT_EQ(window->chart()->windowTitle(), QString::fromUtf8("Zündkurve"));
     EXPECT_EQ(chart()->texts().advanceAxis, QString::fromUtf8("Vorzündung [°]"));
     EXPECT_EQ(action("MenuCurveChart")->text(), QString::fromUtf8("Zündkurve"));
+    EXPECT_EQ(window->chart()->findChild<QPushButton *>("PlaybackPlay")->text(), QString::fromUtf8("Abspielen"));
+    EXPECT_EQ(chart()->texts().liveLegend, QString::fromUtf8("Zündbox (live)"));
     window->close();
     QFile ini(settingspaths::settingsFile());
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
