@@ -4,6 +4,7 @@
 
 #include "app/chartwindow.h"
 #include "app/tformhlav.h"
+#include "link/liverow.h"
 #include "params/curvegeometry.h"
 #include "settings/settingspaths.h"
 
@@ -59,17 +60,12 @@ TEST(ChartAgainstSimulator, TheLiveDotAndTheRecordingFollowTheUnitsFramesAndAPla
     file.close();
 
     // Another ride played back while the unit answers: two dots, each its own.
-    QByteArray ride = lines[0] + '\n';
+    QByteArray ride = liverow::csvHeader();
     for (int i = 0; i < 3; ++i) {
-        const QList<QByteArray> cells = lines[1].split(',');
-        QList<QByteArray> row = cells;
-        row[0] = QDateTime::fromString(QString::fromLatin1(cells[0]), Qt::ISODateWithMs)
-                     .addSecs(i)
-                     .toString(Qt::ISODateWithMs)
-                     .toLatin1();
-        row[1] = QByteArray::number(7300 + 500 * i);
-        row[3] = "47";
-        ride += row.join(',') + '\n';
+        LiveData row;
+        row.rpm = static_cast<std::uint16_t>(7300 + 500 * i);
+        row.advance = 47;
+        ride += liverow::csvRow(QDateTime::currentDateTime().addSecs(i), row);
     }
     const QString played = dir.filePath("played.csv");
     QFile playedFile(played);
