@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -181,6 +182,7 @@ void TFormHlav::MenuOpenRecordingClick()
         box.exec();
         return;
     }
-    ensureChartWindow()->play(recording);
+    // The legend names the ride by its file, beside the live unit.
+    ensureChartWindow()->play(recording, QFileInfo(path).fileName());
     MenuCurveChartClick();
 }

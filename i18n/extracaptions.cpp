@@ -90,13 +90,16 @@ namespace {
 
 constexpr ChartTexts kEnglishChart{u"Curve chart",  u"rpm",           u"advance [°]",   u"limiter",
                                    u"Export PNG…", u"Export SVG…",   u"Recording: %1 rows",
-                                   u"Recording stopped"};
+                                   u"Recording stopped", u"Play",        u"Pause",
+                                   u"Close recording",   u"Unit (live)"};
 constexpr ChartTexts kGermanChart{u"Zündkurve",              u"U/min",                   u"Vorzündung [°]",
                                   u"Begrenzer",              u"Als PNG exportieren…",    u"Als SVG exportieren…",
-                                  u"Aufzeichnung: %1 Zeilen", u"Aufzeichnung beendet"};
+                                  u"Aufzeichnung: %1 Zeilen", u"Aufzeichnung beendet",    u"Abspielen",
+                                  u"Pause",                  u"Aufzeichnung schließen",  u"Zündbox (live)"};
 constexpr ChartTexts kCzechChart{u"Graf křivky",       u"ot/min",          u"předstih [°]",
                                  u"omezovač",          u"Exportovat PNG…", u"Exportovat SVG…",
-                                 u"Záznam: %1 řádků", u"Záznam zastaven"};
+                                 u"Záznam: %1 řádků", u"Záznam zastaven",   u"Přehrát",
+                                 u"Pozastavit",        u"Zavřít záznam",     u"Jednotka (živě)"};
 
 } // namespace
 

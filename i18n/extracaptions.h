@@ -55,6 +55,10 @@ struct ChartTexts
     const char16_t *exportSvg;
     const char16_t *recordingRows; // %1: the number of rows so far
     const char16_t *recordingStopped;
+    const char16_t *play;           // the playback of an open recording
+    const char16_t *pause;
+    const char16_t *closeRecording;
+    const char16_t *liveLegend;     // the legend's name for the live dot
 };
 
 // The chart's texts by the same language indices; English for any other.

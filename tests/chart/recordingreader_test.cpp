@@ -134,4 +134,32 @@ TEST(RecordingReader, BigFileIsSampledEvenlyInFileOrder)
     }
 }
 
+TEST(RecordingReader, RideTimeRunsThroughTheRidingNotTheBreaks)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<qint64> stamps; // ms since noon
+        std::vector<qint64> expected;
+    };
+    const std::vector<Case> cases{
+        {"even rows", {0, 330, 660}, {0, 330, 660}},
+        {"a pause of exactly the longest", {0, 10000, 10300}, {0, 10000, 10300}},
+        {"a recording continued the next day", {0, 300, 86400000, 86400300}, {0, 300, 10300, 10600}},
+        {"a clock set back", {5000, 5300, 1000, 1300}, {0, 300, 300, 600}},
+        {"nothing", {}, {}},
+    };
+    for (const Case &c : cases) {
+        std::vector<RecordedSample> samples;
+        for (const qint64 ms : c.stamps)
+            samples.push_back({kNoon + ms, 3000, 20});
+        EXPECT_EQ(rideTimes(samples), c.expected) << c.what;
+    }
+
+    const std::vector<std::pair<qint64, const char *>> texts{
+        {0, "0:00.0"}, {83499, "1:23.4"}, {302000, "5:02.0"}, {59999, "0:59.9"}, {3723400, "62:03.4"}, {-5, "0:00.0"}};
+    for (const auto &[ms, expected] : texts)
+        EXPECT_EQ(rideTimeText(ms).toStdString(), expected) << ms << " ms";
+}
+
 } // namespace

@@ -106,3 +106,14 @@ TEST(ExtraCaptions, TheChooserHasEveryTextInEveryLanguage)
     }
     EXPECT_EQ(extraText(deviceChooserTexts(2).title), extraText(deviceChooserTexts(0).title));
 }
+
+TEST(ExtraCaptions, TheChartHasEveryTextInEveryLanguage)
+{
+    for (std::uint8_t index : kLanguages) {
+        const ChartTexts &t = chartTexts(index);
+        for (const char16_t *text : {t.title, t.rpmAxis, t.advanceAxis, t.limiter, t.exportPng, t.exportSvg,
+                                     t.recordingRows, t.recordingStopped, t.play, t.pause, t.closeRecording,
+                                     t.liveLegend})
+            EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
+    }
+}
