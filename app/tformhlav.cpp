@@ -6,6 +6,7 @@
 #include "i18n/language.h"
 #include "ui_tformhlav.h"
 #include "widgets/designfont.h"
+#include "widgets/designstyle.h"
 #include "widgets/pictures.h"
 #include "widgets/screenplace.h"
 #include "widgets/tcgauge.h"
@@ -79,11 +80,13 @@ void TFormHlav::setUpControls()
     for (QWidget *w : all) {
         const QVariant height = w->property("fontHeight");
         if (height.isValid()) {
-            QFont f = w->font();
-            f.setPixelSize(height.toInt());
+            QFont f = designFont(height.toInt());
             f.setBold(w->property("fontBold").toBool());
             w->setFont(f);
         }
+        // Tick squares and caption spacing of the design's proportions.
+        if (auto *box = qobject_cast<QCheckBox *>(w))
+            box->setStyle(designStyle());
         // Controls designed with a tooltip keep showing one when a language
         // rewrites their hint; the others only feed the status bar.
         w->setProperty("showsTooltip", !w->toolTip().isEmpty());

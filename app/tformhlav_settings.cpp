@@ -29,11 +29,17 @@ void TFormHlav::loadSettings()
     const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults);
 
     QRect bounds = screenplace::storedPlace(stored.left, stored.top, stored.width, stored.height);
-    // A place left on a monitor that has since been unplugged would open the
-    // window where nobody can reach it: it comes back centred on the primary
-    // screen, at its stored size.
-    if (!screenplace::onAnyScreen(bounds))
-        bounds.moveTopLeft(screenplace::centred(bounds.size()));
+    // Without a place in the file the window stays where start-up centred it.
+    if (bounds != outer) {
+        // A place left on a monitor that has since been unplugged would open
+        // the window where nobody can reach it: it comes back centred on the
+        // primary screen, at its stored size.
+        if (!screenplace::onAnyScreen(bounds))
+            bounds.moveTopLeft(screenplace::centred(bounds.size()));
+        // One stored at another scale factor keeps its whole title bar on a
+        // screen, so that the window can still be taken and moved.
+        bounds = screenplace::withTitleBarOnScreen(bounds);
+    }
     setOuterGeometry(bounds);
     unit.setPortNumber(stored.comPort);
     unit.language().setIndex(stored.language);

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev qt6-svg-dev
   libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libsimpleini-dev libgtest-dev libgmock-dev libjpeg-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-wine
   xvfb xauth imagemagick
 )
 

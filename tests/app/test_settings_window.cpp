@@ -1,8 +1,10 @@
 // What the window keeps between runs, through its real start-up and close.
 #include "support/fake_transport.h"
 
+#include "app/chartwindow.h"
 #include "app/tformhlav.h"
 #include "settings/settingspaths.h"
+#include "widgets/screenplace.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegion>
 #include <QScreen>
 #include <gtest/gtest.h>
 #include <memory>
@@ -255,6 +258,60 @@ TEST(SettingsAcrossRuns, APlaceOffEveryScreenComesBackOntoThePrimaryOne)
     const QRect outer = run.window->outerGeometry();
     EXPECT_EQ(outer.size(), QSize(800, 850));
     EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().intersects(outer));
+}
+
+// True when the title bar along the top of outer bounds lies wholly on the
+// screens' available areas.
+bool titleBarOnScreens(const QRect &outer)
+{
+    QRegion bar(QRect(outer.topLeft(), QSize(outer.width(), screenplace::kTitleBarHeight)));
+    for (const QScreen *screen : QGuiApplication::screens())
+        bar -= screen->availableGeometry();
+    return bar.isEmpty();
+}
+
+// Also run on two screens at a scale factor of 1.5, where places stored at
+// scale one lie beyond the screens or between them.
+TEST(WindowPlaces, StoredPlacesComeBackWithTheWholeTitleBarOnAScreen)
+{
+    const QMargins chartFrame(screenplace::kFrameWidth / 2, screenplace::kTitleBarHeight,
+                              screenplace::kFrameWidth / 2, screenplace::kFrameWidth / 2);
+    const struct
+    {
+        const char *what;
+        QPoint place;
+    } cases[] = {
+        {"near the origin", {32, 40}},       {"right of the primary screen", {1300, 100}},
+        {"above the top", {100, -20}},       {"low on the screen", {200, 700}},
+        {"on a second screen", {2000, 500}}, {"off to the left", {-700, 300}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRect main(c.place, QSize(761, 822));
+        const QRect chart(c.place + QPoint(10, 40), QSize(640, 480));
+        writeFile(settingspaths::settingsFile(),
+                  QStringLiteral("[FORM_HLAV]\nLeft=%1\nTop=%2\nWidth=761\nHeight=822\n"
+                                 "[CHART]\nLeft=%3\nTop=%4\nWidth=640\nHeight=480\n")
+                      .arg(main.left()).arg(main.top()).arg(chart.left()).arg(chart.top()).toUtf8());
+        ToolRun run;
+        const QRect outer = run.window->outerGeometry();
+        EXPECT_EQ(outer.size(), main.size());
+        EXPECT_TRUE(titleBarOnScreens(outer)) << outer.x() << "," << outer.y();
+        if (titleBarOnScreens(main)) {
+            EXPECT_EQ(outer, main);
+        }
+
+        run.window->MenuCurveChartClick();
+        const QRect shown = run.window->chart()->geometry();
+        // A chart stored off every screen takes the place the desktop gives it.
+        if (!screenplace::onAnyScreen(chart))
+            continue;
+        EXPECT_EQ(shown.size(), chart.size());
+        EXPECT_TRUE(titleBarOnScreens(shown + chartFrame)) << shown.x() << "," << shown.y();
+        if (titleBarOnScreens(chart + chartFrame)) {
+            EXPECT_EQ(shown, chart);
+        }
+    }
 }
 
 TEST(SettingsAcrossRuns, AFolderThatCannotBeWrittenIsReportedOnceOnStandardError)
