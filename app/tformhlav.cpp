@@ -280,8 +280,11 @@ void TFormHlav::closeEvent(QCloseEvent *event)
 
 void TFormHlav::centreOnScreen()
 {
+    // On a screen shorter than the window, centring alone would put the title
+    // bar above the screen, out of the mouse's reach.
     const QRect outer = outerGeometry();
-    setOuterGeometry(QRect(screenplace::centred(QSize(kDesignWidth, kDesignHeight)), outer.size()));
+    setOuterGeometry(screenplace::withTitleBarOnScreen(
+        QRect(screenplace::centred(QSize(kDesignWidth, kDesignHeight)), outer.size())));
 }
 
 QRect TFormHlav::outerGeometry() const
