@@ -27,7 +27,9 @@ void WriteParameterFile(QIODevice &out, const ParameterImage &image);
 // "KORVELIN_KEY" word followed by the number 16 has been found; the keywords
 // after it are then read straight into the image, unbounded (normaliseCurve()
 // and the spinners bound them later). Returns false, with the image untouched,
-// when no such header exists.
+// when no such header exists. A number is an unsigned decimal of at most
+// 65535 at the front of a word; a word with a sign or a larger value is no
+// number, and the field it was meant for takes the last number read.
 bool readParameterText(QByteArrayView text, ParameterImage &image);
 // The same on the whole remaining content of an open device.
 bool ReadParameterFile(QIODevice &in, ParameterImage &image);
