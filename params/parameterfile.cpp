@@ -1,5 +1,7 @@
 #include "params/parameterfile.h"
 
+#include "params/regularfile.h"
+
 #include <QFile>
 #include <QIODevice>
 #include <QSaveFile>
@@ -248,10 +250,8 @@ bool ReadParameterFile(QIODevice &in, ParameterImage &image)
 OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setReason(reason, file.errorString());
+    if (!openRegularFile(file, QIODevice::ReadOnly, reason))
         return OpenResult::CannotOpen;
-    }
     // A parameter file is a few hundred bytes. Anything beyond the limit is
     // not one of ours: it is refused as having no header instead of being
     // read whole into memory.
@@ -272,6 +272,8 @@ OpenResult openParameterFile(const QString &path, ParameterImage &image, QString
 
 bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason)
 {
+    if (!isRegularOrMissing(path, reason))
+        return false;
     // No direct-write fallback: where no temporary can be made beside the
     // target, the save fails rather than truncating the file it replaces.
     QSaveFile file(path);

@@ -1,6 +1,7 @@
 #include "session/liverecorder.h"
 
 #include "link/liverow.h"
+#include "params/regularfile.h"
 
 #include <QFile>
 
@@ -15,9 +16,8 @@ bool LiveRecorder::start(const QString &path)
 {
     stop();
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadWrite)) {
+    if (!openRegularFile(*file, QIODevice::ReadWrite, &failure)) {
         name = path;
-        failure = file->errorString();
         return false;
     }
     return start(std::move(file), path);

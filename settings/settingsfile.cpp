@@ -1,5 +1,6 @@
 #include "settings/settingsfile.h"
 
+#include "params/regularfile.h"
 #include "settings/initext.h"
 #include "settings/wholefile.h"
 
@@ -23,7 +24,7 @@ constexpr char kIgnAllKey[] = "CheckBoxIgnAll->Checked";
 
 // A settings file is a few hundred bytes; the cap only keeps a stray huge file
 // from being loaded whole at start-up.
-constexpr qint64 kMaxSettingsBytes = qint64(1) << 20;
+constexpr qint64 kMaxSettingsBytes = kMaxSettingsFileBytes;
 
 // Line breaks: an existing file keeps the ones it has (a file written on
 // Windows has CR LF, one edited on Linux may have LF), since the file is
@@ -145,12 +146,12 @@ std::vector<IniValue> valuesOf(const StoredSettings &s)
 
 } // namespace
 
-StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults)
+StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults, QString *reason)
 {
     StoredSettings s = defaults;
     QByteArray data;
     CSimpleIniA ini;
-    if (!readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+    if (!readFileStart(iniPath, kMaxSettingsBytes, data, nullptr, reason) || !loadIni(ini, data))
         return s;
 
     const auto integer = [&ini](const char *section, const char *key, int fallback) {
@@ -182,11 +183,15 @@ namespace {
 bool writeIniValues(const QString &iniPath, const std::vector<IniValue> &stored, QString *reason)
 {
     QByteArray text;
-    const QFileInfo info(iniPath);
-    if (info.exists()) {
+    if (QFileInfo::exists(iniPath)) {
         bool tooLarge = false;
-        if (info.isDir() || !readFileStart(iniPath, kMaxSettingsBytes, text, &tooLarge)) {
-            setFileReason(reason, iniPath, QStringLiteral("cannot be read; left as it is"));
+        QString why;
+        if (!readFileStart(iniPath, kMaxSettingsBytes, text, &tooLarge, &why)) {
+            // The reason names the file; it is gone only if the file went meanwhile.
+            if (why.isEmpty())
+                setFileReason(&why, iniPath, QStringLiteral("cannot be read"));
+            if (reason != nullptr)
+                *reason = why + QStringLiteral("; left as it is");
             return false;
         }
         if (tooLarge) {

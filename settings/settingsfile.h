@@ -33,8 +33,10 @@ inline constexpr int kMaxSettingsText = 2047;
 // keep the low 8 bits of what is read (259 gives 3); bounding them is left to
 // start-up. A key given twice counts the first time, as the private-profile
 // functions read it. A missing or unreadable file or section gives the
-// defaults; only the first MiB of a file is looked at.
-StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults);
+// defaults; only the first MiB of a file is looked at. A path that names
+// something there but no readable regular file (a folder, a FIFO, a device)
+// gives the defaults too, and *reason, when given, then says why.
+StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults, QString *reason = nullptr);
 
 // Writes every key, integers in decimal, into the file, creating the file and
 // its folder when missing. Every other section, key, comment and blank line of

@@ -1,6 +1,7 @@
 // The live-data recorder's rows, flushing, write errors and stop, against
 // hand-written CSV.
 #include "session/liverecorder.h"
+#include "support/file_kinds.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -152,6 +153,29 @@ TEST(LiveRecorder, ARowCutShortIsEndedBeforeTheNextOne)
         recorder.append(kStart.addMSecs(kFrames[1].atMs), kFrames[1].live);
         EXPECT_TRUE(recorder.stop());
         EXPECT_EQ(contents(path).toStdString(), c.after.toStdString()) << c.what;
+    }
+}
+
+// Recording into a FIFO or a device would never end or go nowhere.
+TEST(LiveRecorder, RecordsIntoFilesAndLinksAndRefusesTheRest)
+{
+    for (const FileKind kind : kFileKinds) {
+        SCOPED_TRACE(kindName(kind));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ride.csv"));
+        ASSERT_TRUE(makeFileKind(path, kind));
+        LiveRecorder recorder;
+        const bool usable = isUsable(kind) || kind == FileKind::Missing;
+        EXPECT_EQ(recorder.start(path), usable) << recorder.error().toStdString();
+        if (!usable) {
+            EXPECT_FALSE(recorder.error().isEmpty());
+            EXPECT_EQ(whatIsAt(path), untouched(kind, path));
+            continue;
+        }
+        recorder.append(kStart, kFrames[0].live);
+        EXPECT_TRUE(recorder.stop());
+        EXPECT_EQ(whatIsAt(path), (kind == FileKind::LinkToRegular ? "link to ride.csv.target: file: " : "file: ")
+                                      + (kHeader + kFrames[0].expectedRow).toStdString());
     }
 }
 

@@ -123,13 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"a lone [ spoils the lines after it", "[FORM_HLAV]\n[\nLeft=5\nTop=6\n", kDefaults},
         ReadCase{"junk", "]]]=\n[\n=5\n[FORM_HLAV\nLeft=5\n==\n;[FORM_HLAV]\nTop=6\n", kDefaults}));
 
-TEST(SettingsReadFile, MissingFileOrFolderGivesTheDefaults)
-{
-    Scratch scratch;
-    EXPECT_EQ(readSettings(scratch.path(QStringLiteral("none.ini")), kDefaults), kDefaults);
-    EXPECT_EQ(readSettings(scratch.path(QString()), kDefaults), kDefaults);
-}
-
 TEST(SettingsWrite, FreshFileHasEveryKeyInOrder)
 {
     Scratch scratch;
