@@ -179,6 +179,23 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
 
 namespace {
 
+// Why the line editor cannot keep the text as it is, or nothing. It works on
+// bytes and lines of an 8-bit text, in any code page (UTF-8 or Windows-1250
+// alike) and with any mix of CR, LF and CR LF, and what it writes is read back
+// before it is saved. Text it cannot see whole is a NUL byte (every reader
+// stops there) and text in 16 or 32-bit units, which it would cut into bytes.
+QString notEditable(const QByteArray &text)
+{
+    for (const QByteArrayView bom : {QByteArrayView("\xFF\xFE"), QByteArrayView("\xFE\xFF"),
+                                     QByteArrayView("\x00\x00\xFE\xFF", 4)}) {
+        if (text.startsWith(bom))
+            return QStringLiteral("is UTF-16 or UTF-32 text");
+    }
+    if (text.contains('\0'))
+        return QStringLiteral("holds NUL bytes");
+    return {};
+}
+
 // Writes the given values into the file, keeping every other line as it is.
 bool writeIniValues(const QString &iniPath, const std::vector<IniValue> &stored, QString *reason)
 {
@@ -198,11 +215,11 @@ bool writeIniValues(const QString &iniPath, const std::vector<IniValue> &stored,
             setFileReason(reason, iniPath, QStringLiteral("is larger than 1 MiB, not a settings file; left as it is"));
             return false;
         }
-        // Nothing after a NUL byte is seen by any reader of the file: a binary
-        // tail is garbage and goes, so that the file is text again.
-        const qsizetype nul = text.indexOf('\0');
-        if (nul >= 0)
-            text.truncate(nul);
+        if (const QString problem = notEditable(text); !problem.isEmpty()) {
+            setFileReason(reason, iniPath, problem + QStringLiteral(", which the tool cannot edit without losing "
+                                                                    "some of it; left as it is"));
+            return false;
+        }
     }
 
     // SimpleIni's own writer is not used: it re-spaces every section, drops a

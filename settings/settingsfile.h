@@ -48,8 +48,10 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
 // either end, since a line of the file cannot carry more.
 //
 // Returns false, leaving the file as it was, when it cannot be read (it would
-// lose the user's sections), is larger than 1 MiB (not a settings file), or
-// cannot be written; *reason then says why, naming the file.
+// lose the user's sections), is no regular file, is larger than 1 MiB (not a
+// settings file), holds NUL bytes or is UTF-16 or UTF-32 text (the edit would
+// lose part of it), or cannot be written; *reason then says why, naming the
+// file. A symbolic link to the file is written through and stays a link.
 bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason = nullptr);
 
 // Maps COM n (1..10) to a device in the [PORTS] section: writes that one key
