@@ -126,6 +126,8 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
          "Programování jednotky \"Torvo TCI\"", 3, {}},
         {"a port above 10 is COM1", "ComPort=12\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
         {"language 2 applies no set and is kept", "Language=2\n", 1, 2, "Programming of \"Torvo TCI\" unit", 2, {}},
+        {"language 7 is English, and kept so", "Language=7\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
+        {"language 516: low byte 4 is English", "Language=516\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
         {"hexadecimal after 0x", "Left=0x20\nTop=$20\nComPort=3\n", 3, 0, "Programming of \"Torvo TCI\" unit", 0,
          {32, 32}},
         {"junk keeps the defaults", "ComPort=abc\nLanguage=\x01\xff\n", 1, 0,
@@ -143,6 +145,9 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
                           n == c.port);
             EXPECT_EQ(run.window->session().language().index(), c.language);
             EXPECT_EQ(run.window->windowTitle(), QString::fromUtf8(c.title));
+            // The language menu marks the language in use, English included.
+            EXPECT_EQ(run.control<QAction>("MenuEnglish")->isChecked(), c.language == 0);
+            EXPECT_EQ(run.control<QAction>("MenuCzech")->isChecked(), c.language == 3);
             if (!c.place.isNull()) {
                 EXPECT_EQ(run.window->outerGeometry().topLeft(), c.place);
             }
