@@ -5,6 +5,7 @@
 #include "link/liverow.h"
 #include "link/serialdevices.h"
 #include "params/parameterfile.h"
+#include "params/regularfile.h"
 #include "params/setdiff.h"
 #include "settings/settingspaths.h"
 
@@ -109,6 +110,17 @@ int openSetFile(const QString &path, ParameterImage &image)
         fail(QStringLiteral("%1: Unmatched version of *.ign file!").arg(path));
         return kExitFile;
     }
+    return kExitFile;
+}
+
+// An output that names a FIFO, a device or a folder is refused before the unit
+// is asked: writing would hang or replace it. kExitOk or kExitFile.
+int checkOutput(const QString &path)
+{
+    QString reason;
+    if (path.isEmpty() || isRegularOrMissing(path, &reason))
+        return kExitOk;
+    fail(QStringLiteral("cannot write %1: %2").arg(path, reason));
     return kExitFile;
 }
 
@@ -273,6 +285,8 @@ int commandRead(const CliOptions &options)
     Parsed p;
     if (!parse(options.arguments, {}, false, p))
         return usage("read");
+    if (const int code = checkOutput(p.output); code != kExitOk)
+        return code;
     CliSession s;
     if (!s.open(options.port))
         return kExitPort;
@@ -404,6 +418,8 @@ int commandLive(const CliOptions &options)
     const bool json = options.json || p.flags.contains(QStringLiteral("--json"));
     if (csv && json)
         return usage("live");
+    if (const int code = checkOutput(p.output); code != kExitOk)
+        return code;
 
     // A file is written whole when the log ends, or not at all.
     QSaveFile file(p.output);

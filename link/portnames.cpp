@@ -1,6 +1,8 @@
 #include "link/portnames.h"
 
-#include <QFileInfo>
+#include "params/regularfile.h"
+
+#include <QFile>
 
 #include <SimpleIni.h>
 
@@ -35,14 +37,18 @@ QString portDeviceName(int portNumber, const QString &settingsIniPath)
     return QStringLiteral("COM%1").arg(portNumber);
 #else
     const QString fallback = QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
-    // A directory or a missing file gives the fallback without a word: the
-    // mapping is an optional convenience, not a setting the tool owns.
-    if (settingsIniPath.isEmpty() || !QFileInfo(settingsIniPath).isFile())
+    // A missing file, a folder, a FIFO or a device gives the fallback without
+    // a word: the mapping is an optional convenience, not a setting the tool
+    // owns.
+    QFile file(settingsIniPath);
+    if (settingsIniPath.isEmpty() || !openRegularFile(file, QIODevice::ReadOnly))
         return fallback;
-
+    // The first MiB, as the settings are read: the device chooser looks up
+    // several times a second, and a stray huge file must not be loaded each time.
+    const QByteArray data = file.read(kMaxSettingsFileBytes);
     CSimpleIniA ini;
     ini.SetUnicode(true);
-    if (ini.LoadFile(settingsIniPath.toLocal8Bit().constData()) < 0)
+    if (ini.LoadData(data.constData(), static_cast<size_t>(data.size())) < 0)
         return fallback;
     const QByteArray key = QStringLiteral("COM%1").arg(portNumber).toLatin1();
     const char *value = ini.GetValue("PORTS", key.constData(), nullptr);

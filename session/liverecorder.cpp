@@ -1,6 +1,7 @@
 #include "session/liverecorder.h"
 
 #include "link/liverow.h"
+#include "params/regularfile.h"
 
 #include <QFile>
 
@@ -15,9 +16,8 @@ bool LiveRecorder::start(const QString &path)
 {
     stop();
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadWrite)) {
+    if (!openRegularFile(*file, QIODevice::ReadWrite, &failure)) {
         name = path;
-        failure = file->errorString();
         return false;
     }
     return start(std::move(file), path);
@@ -42,18 +42,20 @@ bool LiveRecorder::start(std::unique_ptr<QIODevice> opened, const QString &devic
             failure = QStringLiteral("the file holds something else than a live-data recording");
             return false;
         }
+        // A last row cut short (a recording killed mid-row, a full disk) is
+        // ended first, so that the new rows start on lines of their own.
+        const bool cutShort = !opened->seek(opened->size() - 1) || opened->read(1) != "\n";
         if (!opened->seek(opened->size())) {
             failure = opened->errorString();
             return false;
         }
+        if (cutShort)
+            pending = "\n";
     }
     device = std::move(opened);
-    if (device->size() == 0) {
+    if (device->size() == 0)
         pending = header;
-        if (!writePending())
-            return false;
-    }
-    return true;
+    return writePending();
 }
 
 bool LiveRecorder::append(const QDateTime &when, const LiveData &live)

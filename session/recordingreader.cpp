@@ -1,5 +1,6 @@
 #include "session/recordingreader.h"
 
+#include "params/regularfile.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -64,9 +65,8 @@ Recording readRecording(const QString &path)
 {
     Recording result;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!openRegularFile(file, QIODevice::ReadOnly, &result.detail)) {
         result.error = RecordingError::CannotOpen;
-        result.detail = file.errorString();
         return result;
     }
     result.fileBytes = file.size();

@@ -16,7 +16,7 @@
 
 enum class RecordingError {
     None,
-    CannotOpen,     // detail: the system's reason
+    CannotOpen,     // detail: the system's reason, or what the path names instead of a file
     Empty,          // nothing in the file
     NotARecording,  // the first line is not a CSV header with our columns
     MissingColumns, // detail: the missing column names, comma separated

@@ -35,6 +35,6 @@ struct IniValue
 // open at the very end is dropped when a section has to be added after it.
 //
 // Values must not hold a line break or white space at either end; text after
-// a NUL byte is not looked at (the caller cuts it off first).
+// a NUL byte is not looked at (the caller edits no text that holds one).
 QByteArray setIniValues(const QByteArray &text, const std::vector<IniValue> &values,
                         const QByteArray &freshLineBreak);

@@ -1,5 +1,7 @@
 #include "settings/wholefile.h"
 
+#include "params/regularfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,11 @@ void setFileReason(QString *reason, const QString &path, const QString &what)
 
 bool saveWholeFile(const QString &path, const QByteArray &contents, QString *reason)
 {
+    QString why;
+    if (!isRegularOrMissing(path, &why)) {
+        setFileReason(reason, path, why + QStringLiteral("; left as it is"));
+        return false;
+    }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         setFileReason(reason, path, QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder)));
@@ -42,15 +49,21 @@ bool saveWholeFile(const QString &path, const QByteArray &contents, QString *rea
     return true;
 }
 
-bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, bool *truncated)
+bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, bool *truncated, QString *reason)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    QString why;
+    if (!openRegularFile(file, QIODevice::ReadOnly, &why)) {
+        if (QFileInfo::exists(path))
+            setFileReason(reason, path, why);
         return false;
+    }
     // One byte more than wanted tells a file of exactly maxBytes from a longer one.
     QByteArray data = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        setFileReason(reason, path, file.errorString());
         return false;
+    }
     const bool cut = data.size() > maxBytes;
     if (cut)
         data.truncate(maxBytes);

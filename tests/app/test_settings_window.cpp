@@ -1,5 +1,6 @@
 // What the window keeps between runs, through its real start-up and close.
 #include "support/fake_transport.h"
+#include "support/file_kinds.h"
 
 #include "app/chartwindow.h"
 #include "app/tformhlav.h"
@@ -18,9 +19,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <QTemporaryDir>
 
 namespace {
@@ -66,6 +64,14 @@ struct ToolRun
     FakeTransport *port = nullptr;
     std::unique_ptr<TFormHlav> window;
 };
+
+int linesStartingWith(const QByteArray &text, const char *lead)
+{
+    int count = 0;
+    for (const QByteArray &line : text.split('\n'))
+        count += line.startsWith(lead) ? 1 : 0;
+    return count;
+}
 
 // The default parameter image as the image file holds it.
 QByteArray defaultImageText()
@@ -123,6 +129,8 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
          "Programování jednotky \"Torvo TCI\"", 3, {}},
         {"a port above 10 is COM1", "ComPort=12\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
         {"language 2 applies no set and is kept", "Language=2\n", 1, 2, "Programming of \"Torvo TCI\" unit", 2, {}},
+        {"language 7 is English, and kept so", "Language=7\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
+        {"language 516: low byte 4 is English", "Language=516\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
         {"hexadecimal after 0x", "Left=0x20\nTop=$20\nComPort=3\n", 3, 0, "Programming of \"Torvo TCI\" unit", 0,
          {32, 32}},
         {"junk keeps the defaults", "ComPort=abc\nLanguage=\x01\xff\n", 1, 0,
@@ -140,6 +148,9 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
                           n == c.port);
             EXPECT_EQ(run.window->session().language().index(), c.language);
             EXPECT_EQ(run.window->windowTitle(), QString::fromUtf8(c.title));
+            // The language menu marks the language in use, English included.
+            EXPECT_EQ(run.control<QAction>("MenuEnglish")->isChecked(), c.language == 0);
+            EXPECT_EQ(run.control<QAction>("MenuCzech")->isChecked(), c.language == 3);
             if (!c.place.isNull()) {
                 EXPECT_EQ(run.window->outerGeometry().topLeft(), c.place);
             }
@@ -324,23 +335,66 @@ TEST(SettingsAcrossRuns, AFolderThatCannotBeWrittenIsReportedOnceOnStandardError
     qputenv("TORVO_TCI_HOME", (blocker + "/Torvo_TCI").toLocal8Bit());
 
     // Standard error goes to a file for the length of one run.
-    const QString errors = dir.filePath("stderr.txt");
-    std::fflush(stderr);
-    const int saved = ::dup(2);
-    const int sink = ::open(QFile::encodeName(errors).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(sink, 2);
+    StderrCapture errors(dir.filePath("stderr.txt"));
     {
         ToolRun run;
     }
-    std::fflush(stderr);
-    ::dup2(saved, 2);
-    ::close(saved);
-    ::close(sink);
+    const QByteArray text = errors.text();
     qputenv("TORVO_TCI_HOME", home);
+    EXPECT_EQ(linesStartingWith(text, "Torvo_TCI: settings not saved:"), 1) << text.constData();
+}
 
-    const QList<QByteArray> lines = readFile(errors).split('\n');
-    int notes = 0;
-    for (const QByteArray &line : lines)
-        notes += line.startsWith("Torvo_TCI: settings not saved:") ? 1 : 0;
-    EXPECT_EQ(notes, 1) << readFile(errors).constData();
+// The three files read at start, two of them written at close, over each kind
+// of thing their paths may name. A FIFO, a device or a folder never holds the
+// start-up: the defaults stand, one line on standard error names it, and the
+// close leaves it as it was. A link is read and written through.
+TEST(SettingsAcrossRuns, PathsThatNameNoFileAreReportedAndLeftAlone)
+{
+    const struct
+    {
+        const char *what;
+        QString (*path)();
+        QByteArray contents;
+        bool (*taken)(const ToolRun &); // the contents show in the window
+        bool writtenAtClose;
+        const char *afterClose; // found in what a usable or missing path holds after the close
+    } files[] = {
+        {"settings", &settingspaths::settingsFile, "[FORM_HLAV]\nLanguage=3\n",
+         [](const ToolRun &run) { return run.control<QAction>("MenuCzech")->isChecked(); }, true,
+         "CheckBoxIgnAll->Checked="},
+        {"image file", &settingspaths::imageFile, "4 5",
+         [](const ToolRun &run) { return run.control<QLineEdit>("EditPalec13")->text() == "4"; }, true, "\r\n"},
+        {"test-mode marker", &settingspaths::testModeMarker, "TEST_ENABLE",
+         [](const ToolRun &run) {
+             run.window->show();
+             return run.control("LabelTest1")->isVisible();
+         },
+         false, "file: TEST_ENABLE"},
+    };
+    QTemporaryDir dir;
+    for (const auto &f : files) {
+        for (const FileKind kind : kFileKinds) {
+            SCOPED_TRACE(std::string(f.what) + " on a " + kindName(kind));
+            QDir(settingspaths::settingsFolder()).removeRecursively();
+            QDir().mkpath(settingspaths::settingsFolder());
+            ASSERT_TRUE(makeFileKind(f.path(), kind, f.contents));
+            StderrCapture errors(dir.filePath("stderr.txt"));
+            {
+                ToolRun run;
+                EXPECT_EQ(f.taken(run), isUsable(kind));
+            }
+            const QByteArray text = errors.text();
+            const bool refused = !isUsable(kind) && kind != FileKind::Missing;
+            EXPECT_EQ(linesStartingWith(text, "Torvo_TCI: not read:"), refused ? 1 : 0) << text.constData();
+            EXPECT_EQ(linesStartingWith(text, "Torvo_TCI: settings not saved:"), refused && f.writtenAtClose ? 1 : 0)
+                << text.constData();
+            const std::string left = whatIsAt(f.path());
+            if (refused || (kind == FileKind::Missing && !f.writtenAtClose)) {
+                EXPECT_EQ(left, untouched(kind, f.path()));
+            } else {
+                EXPECT_EQ(left.rfind(kind == FileKind::LinkToRegular ? "link to " : "file: ", 0), 0u) << left;
+                EXPECT_NE(left.find(f.afterClose), std::string::npos) << left;
+            }
+        }
+    }
 }

@@ -2,6 +2,7 @@
 // sampling of big ones.
 #include "session/liverecorder.h"
 #include "session/recordingreader.h"
+#include "support/file_kinds.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -92,9 +93,21 @@ TEST(RecordingReader, FilesThatAreNotRecordingsGetAClearError)
         EXPECT_EQ(text(read.samples), c.expectedSamples) << c.what;
         EXPECT_EQ(read.skippedRows, c.expectedSkipped) << c.what;
     }
-    const Recording missing = readRecording(dir.filePath(QStringLiteral("no-such-file.csv")));
-    EXPECT_EQ(missing.error, RecordingError::CannotOpen);
-    EXPECT_FALSE(missing.detail.isEmpty());
+}
+
+// Opening a FIFO as a recording held the window until something wrote to it.
+TEST(RecordingReader, ReadsFilesAndLinksAndRefusesTheRestAtOnce)
+{
+    for (const FileKind kind : kFileKinds) {
+        SCOPED_TRACE(kindName(kind));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ride.csv"));
+        ASSERT_TRUE(makeFileKind(path, kind, "time,rpm,advance_deg\n2026-05-01T12:00:00.010Z,900,4\n"));
+        const Recording read = readRecording(path);
+        EXPECT_EQ(read.error, isUsable(kind) ? RecordingError::None : RecordingError::CannotOpen);
+        EXPECT_EQ(text(read.samples), isUsable(kind) ? "(10 ms, 900, 4) " : "");
+        EXPECT_EQ(read.detail.isEmpty(), isUsable(kind)) << read.detail.toStdString();
+    }
 }
 
 TEST(RecordingReader, BigFileIsSampledEvenlyInFileOrder)

@@ -3,6 +3,7 @@
 #include "support/simulator_process.h"
 
 #include "params/parameterfile.h"
+#include "support/file_kinds.h"
 
 #include <QDir>
 #include <QFile>
@@ -194,6 +195,50 @@ TEST_F(CliTest, FaultsGiveTheirExitCodes)
     EXPECT_EQ(missing.code, 2);
     EXPECT_TRUE(missing.err.contains("no-such-device")) << missing.err.constData();
     EXPECT_TRUE(missing.err.contains("torvo-tci-cli ports")) << missing.err.constData();
+}
+
+// Every path the tool reads or writes, over each kind of thing it may name:
+// a FIFO, a device or a folder is refused with exit 6 and one line, and left
+// as it was (run as root, "read -o /dev/null" replaced /dev/null); a link
+// is written through.
+TEST_F(CliTest, FilesAndLinksAreUsedAndAnythingElseIsExitSix)
+{
+    const QString store = writeFile(path("unit.txt"), storeText(defaults()).toUtf8());
+    SimulatorProcess sim;
+    START_SIMULATOR(sim, "--store", store);
+    const struct
+    {
+        const char *what;
+        QStringList arguments; // the path goes last
+        QByteArray before;
+        bool writes;
+        QByteArray lead; // what a written file starts with
+    } commands[] = {
+        {"read -o", {"read", "-o"}, "old", true, "KORVELIN_KEY"},
+        {"live -o", {"live", "--csv", "--duration", "0.3", "-o"}, "", true, "time,rpm,"},
+        {"verify", {"verify"}, parameterFileText(defaults()), false, {}},
+    };
+    int n = 0;
+    for (const auto &c : commands) {
+        for (const FileKind kind : kFileKinds) {
+            SCOPED_TRACE(std::string(c.what) + " on a " + kindName(kind));
+            const QString file = path(qPrintable(QStringLiteral("file%1").arg(++n)));
+            ASSERT_TRUE(makeFileKind(file, kind, c.before));
+            const Result r = run(QStringList{"--port", sim.pty} + c.arguments + QStringList{file});
+            const bool used = isUsable(kind) || (c.writes && kind == FileKind::Missing);
+            EXPECT_EQ(r.code, used ? 0 : 6) << r.err.constData();
+            if (!used) {
+                EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+                EXPECT_EQ(whatIsAt(file), untouched(kind, file));
+            } else if (c.writes) {
+                const std::string lead = (kind == FileKind::LinkToRegular
+                                              ? "link to " + QFileInfo(file).fileName().toStdString() + ".target: "
+                                              : std::string())
+                                         + "file: " + c.lead.toStdString();
+                EXPECT_EQ(whatIsAt(file).substr(0, lead.size()), lead);
+            }
+        }
+    }
 }
 
 TEST_F(CliTest, LiveWritesOneRowPerFrame)

@@ -4,6 +4,7 @@
 
 #include "settings/settingsfile.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -122,13 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
         // of no usable section.
         ReadCase{"a lone [ spoils the lines after it", "[FORM_HLAV]\n[\nLeft=5\nTop=6\n", kDefaults},
         ReadCase{"junk", "]]]=\n[\n=5\n[FORM_HLAV\nLeft=5\n==\n;[FORM_HLAV]\nTop=6\n", kDefaults}));
-
-TEST(SettingsReadFile, MissingFileOrFolderGivesTheDefaults)
-{
-    Scratch scratch;
-    EXPECT_EQ(readSettings(scratch.path(QStringLiteral("none.ini")), kDefaults), kDefaults);
-    EXPECT_EQ(readSettings(scratch.path(QString()), kDefaults), kDefaults);
-}
 
 TEST(SettingsWrite, FreshFileHasEveryKeyInOrder)
 {
@@ -257,13 +251,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "[\n\n  FORM_HLAV ]\nLeft=1\n[\nLeft=5\nTop=6\n",
                  "[\n\n  FORM_HLAV ]\nLeft=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
                  "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[\nLeft=5\nTop=6\n"
-                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
-        EditCase{"a binary tail after a NUL goes", bytes("\x01\xFE[PORTS]\nCOM1=a\0\xFF\n[FORM_HLAV]\n"),
-                 "\x01\xFE[PORTS]\nCOM1=a\n[FORM_HLAV]\n" + std::string(kWrittenKeys) +
-                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"}));
+                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"}));
 
 // Files made of the pieces INI lines are made of, and of plain random bytes:
-// whatever the reader makes of them, a save must succeed and read back.
+// whatever the reader makes of them, a save must succeed and read back, unless
+// the file holds a NUL byte or starts like UTF-16; then it is left byte for
+// byte as it was.
 TEST(SettingsWrite, ScrambledFilesAreSavedAndReadBack)
 {
     const std::vector<std::string> pieces{"[", "]", "=", ";", "#", "\n", "\r", "\r\n", " ", "\t", "x",
@@ -280,25 +273,52 @@ TEST(SettingsWrite, ScrambledFilesAreSavedAndReadBack)
         const QString ini = scratch.write(QStringLiteral("Torvo_TCI.ini"), QByteArray::fromStdString(junk));
         (void)readSettings(ini, kDefaults);
         QString reason;
-        ASSERT_TRUE(writeSettings(ini, kWritten, &reason)) << reason.toStdString() << "\nfile: " << junk;
-        EXPECT_EQ(readSettings(ini, kDefaults), kWritten) << "file: " << junk;
-        EXPECT_EQ(Scratch::read(ini).find('\0'), std::string::npos) << "file: " << junk;
+        const bool kept = junk.find('\0') != std::string::npos || junk.rfind("\xFF\xFE", 0) == 0
+                          || junk.rfind("\xFE\xFF", 0) == 0;
+        ASSERT_EQ(writeSettings(ini, kWritten, &reason), !kept) << reason.toStdString() << "\nfile: " << junk;
+        if (kept) {
+            EXPECT_TRUE(Scratch::read(ini) == junk) << "file: " << junk;
+        } else {
+            EXPECT_EQ(readSettings(ini, kDefaults), kWritten) << "file: " << junk;
+        }
     }
 }
 
+// A file the line editor cannot keep whole is not written at all: its
+// [PORTS] section and everything else stay byte for byte.
 TEST(SettingsWrite, FailureLeavesTheFilesAsTheyWereAndSaysWhy)
 {
     Scratch scratch;
     const QString blocker = scratch.write(QStringLiteral("blocker"), "not a folder");
-    const QString huge = scratch.write(QStringLiteral("huge.ini"), "[PORTS]\n" + QByteArray(2 << 20, 'x'));
-    QDir().mkpath(scratch.path(QStringLiteral("folder.ini")));
-    for (const QString &ini : {blocker + QStringLiteral("/Torvo_TCI.ini"), huge, scratch.path(QStringLiteral("folder.ini"))}) {
-        const std::string hugeBefore = Scratch::read(huge);
+    const QByteArray ports = "[FORM_HLAV]\r\nLeft=5\r\n[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n";
+    QByteArray utf16 = "\xFF\xFE";
+    for (const char c : ports)
+        utf16 += QByteArray(1, c) + '\0';
+    const struct
+    {
+        const char *what;
+        QString ini;
+        QByteArray before; // empty: nothing to write beforehand
+    } cases[] = {
+        {"a folder that cannot be made", blocker + QStringLiteral("/Torvo_TCI.ini"), {}},
+        {"larger than 1 MiB", scratch.path(QStringLiteral("huge.ini")), "[PORTS]\n" + QByteArray(2 << 20, 'x')},
+        {"a NUL byte before [PORTS]", scratch.path(QStringLiteral("nul.ini")),
+         QByteArray("[FORM_HLAV]\nLeft=5") + '\0' + QByteArray("\n[PORTS]\nCOM1=/dev/ttyUSB0\n")},
+        {"UTF-16 with its byte-order mark", scratch.path(QStringLiteral("utf16.ini")), utf16},
+        {"UTF-16 big-endian, no NUL byte", scratch.path(QStringLiteral("utf16be.ini")), "\xFE\xFF\x30\x42\x30\x44"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.before.isEmpty())
+            scratch.write(QFileInfo(c.ini).fileName(), c.before);
         QString reason;
-        EXPECT_FALSE(writeSettings(ini, kWritten, &reason)) << ini.toStdString();
-        EXPECT_TRUE(reason.contains(ini)) << "reason: " << reason.toStdString();
+        EXPECT_FALSE(writeSettings(c.ini, kWritten, &reason));
+        EXPECT_FALSE(writePortMapping(c.ini, 2, QStringLiteral("/dev/ttyUSB1"), &reason));
+        EXPECT_TRUE(reason.contains(c.ini)) << "reason: " << reason.toStdString();
         EXPECT_EQ(Scratch::read(blocker), "not a folder");
-        EXPECT_TRUE(Scratch::read(huge) == hugeBefore) << ini.toStdString();
+        if (!c.before.isEmpty()) {
+            EXPECT_TRUE(Scratch::read(c.ini) == c.before.toStdString()) << Scratch::read(c.ini);
+        }
     }
 }
 
