@@ -393,6 +393,9 @@ TEST_F(CliTest, TheBenchLoopCountsEveryUnitPluggedIn)
     };
     ASSERT_TRUE(waitForOutput("unit 1 programmed", 1)) << out.constData();
     ASSERT_TRUE(waitForOutput("unplug the unit", 1));
+    // Unplugged, the name is gone: the bench must not find some other
+    // program's terminal that takes over the number of the first one's.
+    ASSERT_TRUE(QFile::remove(link));
     first->stop();
     ASSERT_TRUE(waitForOutput("waiting for a unit", 2)) << out.constData();
 
@@ -407,5 +410,6 @@ TEST_F(CliTest, TheBenchLoopCountsEveryUnitPluggedIn)
     EXPECT_TRUE(out.contains("storing 40%")) << out.constData();
     EXPECT_FALSE(out.contains("unit 2 programmed")) << out.constData();
     EXPECT_TRUE(out.contains("1 units programmed, 1 failed")) << out.constData();
-    EXPECT_TRUE(bench.readAllStandardError().contains("storing cut off at 40%"));
+    const QByteArray err = bench.readAllStandardError();
+    EXPECT_TRUE(err.contains("storing cut off at 40%")) << err.constData();
 }
