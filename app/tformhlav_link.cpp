@@ -2,6 +2,7 @@
 // the transfer commands, and what the session reports, shown on the controls.
 #include "app/tformhlav.h"
 
+#include "link/portopenproblem.h"
 #include "link/telemetry.h"
 #include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
@@ -71,15 +72,24 @@ void TFormHlav::openPort()
 
 QString TFormHlav::comOpeningDetails(const QString &device, const QString &reason)
 {
-    // The port refuses a user outside the device's group with "Permission
-    // denied", and its lock file with "Permission error while locking the
-    // device" or "... while creating lock file"; any other reason means
-    // nothing answers at that name.
-    const bool permission = reason.contains(QLatin1String("Permission"), Qt::CaseInsensitive);
-    const QString advice =
-        permission ? QStringLiteral("Your user may not open this device. Join the group dialout "
-                                    "(sudo usermod -aG dialout $USER), then log out and in again.")
-                   : QStringLiteral("Plug the adapter in, or choose its device in Com → Choose device….");
+    // The port refuses a user outside the device's group and a device that
+    // another program holds with the same kind of reason ("Permission denied",
+    // "Permission error while locking the device"); the device's own rights
+    // tell them apart. Any other reason means nothing answers at that name.
+    QString advice;
+    switch (portOpenProblem(device, reason)) {
+    case PortOpenProblem::InUse:
+        advice = QStringLiteral("The device is in use by another program. Close that program, then try again.");
+        break;
+    case PortOpenProblem::NoAccess:
+        advice = QStringLiteral("Your user may not open this device. Join the group dialout "
+                                "(sudo usermod -aG dialout $USER), then log out and in again.");
+        break;
+    case PortOpenProblem::Missing:
+    case PortOpenProblem::Other:
+        advice = QStringLiteral("Plug the adapter in, or choose its device in Com → Choose device….");
+        break;
+    }
     return QStringLiteral("%1: %2\n\n%3").arg(device, reason, advice);
 }
 

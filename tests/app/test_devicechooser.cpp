@@ -239,29 +239,36 @@ TEST_F(ChooseDeviceTest, TheMenuItemSpeaksTheLanguageChosen)
 
 TEST_F(ChooseDeviceTest, TheComOpeningErrorSaysWhatToDoAboutTheReason)
 {
+    // A device this user may open that still says "permission" is held by
+    // another program; a device file of our own stands for one.
+    const QString held = QDir(QDir::tempPath()).filePath(QStringLiteral("torvo-held-device-%1").arg(QCoreApplication::applicationPid()));
+    writeAll(held, "");
     const struct
     {
+        QString device;
         const char *reason;
         const char *advice;
         const char *notAdvice;
     } cases[] = {
-        {"Permission denied", "sudo usermod -aG dialout $USER", "Choose device"},
-        {"Permission error while locking the device", "group dialout", "Choose device"},
-        {"No such file or directory", "Com → Choose device…", "dialout"},
-        {"The device is not known", "Com → Choose device…", "dialout"},
+        {"/dev/ttyUSB7", "Permission denied", "sudo usermod -aG dialout $USER", "Choose device"},
+        {"/dev/ttyUSB7", "Permission error while locking the device", "group dialout", "Choose device"},
+        {held, "Permission error while locking the device", "in use by another program", "dialout"},
+        {held, "Device or resource busy", "in use by another program", "dialout"},
+        {"/dev/ttyUSB7", "No such file or directory", "Com → Choose device…", "dialout"},
+        {"/dev/ttyUSB7", "The device is not known", "Com → Choose device…", "dialout"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.reason);
-        writeAll(settingspaths::settingsFile(), "[PORTS]\nCOM1=/dev/ttyUSB7\n");
+        writeAll(settingspaths::settingsFile(), "[PORTS]\nCOM1=" + c.device.toUtf8() + "\n");
         BoxCatcher boxes;
         start(std::make_unique<RefusingTransport>(QString::fromUtf8(c.reason)));
         EXPECT_EQ(boxes.seen, 1);
         EXPECT_EQ(boxes.text, "Com opening error");
         const std::string informative = boxes.informative.toStdString();
-        EXPECT_TRUE(boxes.informative.startsWith(QStringLiteral("/dev/ttyUSB7: ") + QString::fromUtf8(c.reason)))
-            << informative;
+        EXPECT_TRUE(boxes.informative.startsWith(c.device + ": " + QString::fromUtf8(c.reason))) << informative;
         EXPECT_TRUE(boxes.informative.contains(QString::fromUtf8(c.advice))) << informative;
         EXPECT_FALSE(boxes.informative.contains(QString::fromUtf8(c.notAdvice))) << informative;
         window.reset();
     }
+    QFile::remove(held);
 }
