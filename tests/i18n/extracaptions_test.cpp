@@ -99,10 +99,50 @@ TEST(ExtraCaptions, TheChooserHasEveryTextInEveryLanguage)
 {
     for (std::uint8_t index : kLanguages) {
         const DeviceChooserTexts &t = deviceChooserTexts(index);
-        for (const char16_t *text : {t.title, t.comLabel, t.ok, t.cancel, t.noDevice})
+        for (const char16_t *text : {t.title, t.comLabel, t.ok, t.cancel, t.noDevice, t.pathLabel})
             EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
         for (std::size_t c = 0; c < kDeviceColumns; ++c)
             EXPECT_FALSE(extraText(t.columns[c]).isEmpty()) << "language " << int(index) << " column " << c;
     }
     EXPECT_EQ(extraText(deviceChooserTexts(2).title), extraText(deviceChooserTexts(0).title));
+}
+
+TEST(ExtraCaptions, TheAdviceNamesTheMenuItemAsItsLanguageShowsItWithOneEllipsis)
+{
+    const struct
+    {
+        std::uint8_t index;
+        const char *menuPath;
+    } cases[] = {
+        {0, "Com → Choose device…"},
+        {1, "ComPort → Gerät wählen…"},
+        {3, "Port → Vybrat zařízení…"},
+        {2, "Com → Choose device…"}, // no set: the design texts
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.index));
+        EXPECT_EQ(chooseDeviceMenuPath(c.index), QString::fromUtf8(c.menuPath));
+        const PortAdviceTexts &t = portAdviceTexts(c.index);
+        const QString shown[] = {
+            extraText(t.firstRun).arg(4).arg(chooseDeviceMenuPath(c.index)),
+            extraText(t.notThere).arg(chooseDeviceMenuPath(c.index)),
+            extraText(t.noRight),
+        };
+        EXPECT_TRUE(shown[0].contains(QStringLiteral("COM4"))) << shown[0].toStdString();
+        for (const QString &text : shown) {
+            EXPECT_FALSE(text.contains(QLatin1Char('%'))) << text.toStdString();
+            EXPECT_FALSE(text.contains(QStringLiteral("….")) || text.contains(QStringLiteral("...")))
+                << text.toStdString();
+        }
+        EXPECT_TRUE(shown[0].contains(QString::fromUtf8(c.menuPath)) && shown[1].contains(QString::fromUtf8(c.menuPath)));
+    }
+    // Every caption that ends in an ellipsis ends in exactly one.
+    for (std::uint8_t index : kLanguages) {
+        for (const ExtraCaption &row : extraCaptions(index)) {
+            const QString caption = extraText(row.caption);
+            EXPECT_FALSE(caption.endsWith(QStringLiteral("….")) || caption.endsWith(QStringLiteral("……")) ||
+                         caption.endsWith(QStringLiteral("...")))
+                << caption.toStdString();
+        }
+    }
 }
