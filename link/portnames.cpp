@@ -1,21 +1,27 @@
 #include "link/portnames.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <SimpleIni.h>
 
 namespace {
+bool hasControlCharacter(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c == QChar(0x7F))
+            return true;
+    }
+    return false;
+}
+
 #ifndef Q_OS_WIN
 // A hand-edited value is used only if it can name a device: an absolute path,
 // or a bare device name such as ttyUSB0. Anything else falls back.
 bool plausibleDevice(const QString &device)
 {
-    if (device.isEmpty())
+    if (device.isEmpty() || hasControlCharacter(device))
         return false;
-    for (const QChar c : device) {
-        if (c.unicode() < 0x20 || c == QChar(0x7F))
-            return false;
-    }
     return device.startsWith(QLatin1Char('/')) || !device.contains(QLatin1Char('/'));
 }
 
@@ -51,4 +57,27 @@ QString portDeviceName(int portNumber, const QString &settingsIniPath)
     const QString device = QString::fromUtf8(value).trimmed();
     return plausibleDevice(device) ? devicePath(device) : fallback;
 #endif
+}
+
+QString typedDeviceName(const QString &text)
+{
+    const QString device = text.trimmed();
+#ifdef Q_OS_WIN
+    return device.isEmpty() || hasControlCharacter(device) ? QString() : device;
+#else
+    return plausibleDevice(device) ? QDir::cleanPath(devicePath(device)) : QString();
+#endif
+}
+
+bool hasPortMappings(const QString &settingsIniPath)
+{
+    if (settingsIniPath.isEmpty() || !QFileInfo(settingsIniPath).isFile())
+        return false;
+    CSimpleIniA ini;
+    ini.SetUnicode(true);
+    if (ini.LoadFile(settingsIniPath.toLocal8Bit().constData()) < 0)
+        return false;
+    CSimpleIniA::TNamesDepend keys;
+    ini.GetAllKeys("PORTS", keys);
+    return !keys.empty();
 }

@@ -68,3 +68,20 @@ std::optional<int> comNumberOf(const SerialDevice &device, const QString &settin
     }
     return std::nullopt;
 }
+
+QStringList deviceFileNames(const QString &root)
+{
+    QStringList names;
+    const QDir top(root);
+    for (const QString &sub : {QString(), QStringLiteral("serial/by-id"), QStringLiteral("serial/by-path"),
+                               QStringLiteral("pts")}) {
+        const QDir folder(sub.isEmpty() ? top : QDir(top.filePath(sub)));
+        for (const QString &name : folder.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+            // The pseudo-terminal multiplexer hands out terminals; it is none.
+            if (name != QLatin1String("ptmx"))
+                names << folder.filePath(name);
+        }
+    }
+    names.sort();
+    return names;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -33,3 +34,9 @@ std::vector<SerialDevice> listSerialDevices();
 // The COM number (1..10) whose [PORTS] mapping, or whose default device, names
 // this device, following links; nothing when no COM number reaches it.
 std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath);
+
+// The names under root (/dev) a serial device may go by, for completing a
+// typed path: every entry of the folder itself that is not a folder, and
+// those of serial/by-id, serial/by-path and pts below it, but never ptmx;
+// sorted. One read of four folders, cheap enough to repeat every second.
+QStringList deviceFileNames(const QString &root = QStringLiteral("/dev"));

@@ -121,6 +121,50 @@ TEST_F(PortNamesFile, TheSettingsFileIsOnlyRead)
     EXPECT_EQ(QFileInfo(path).lastModified(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no backup or temporary files";
 }
+
+TEST_F(PortNamesFile, ATypedNameIsWhatThePortsValueItBecomesIsReadAs)
+{
+    const struct
+    {
+        const char *typed;
+        const char *device; // empty: names no device
+    } cases[] = {
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"  ttyACM1 ", "/dev/ttyACM1"},
+        {"/dev//serial/by-id/usb-FTDI-if00/", "/dev/serial/by-id/usb-FTDI-if00"},
+        {"/tmp/my link", "/tmp/my link"},
+        {"dev/ttyUSB0", ""},
+        {"   ", ""},
+        {"/dev/tty\tS0", ""},
+    };
+    for (const auto &c : cases) {
+        const QString device = typedDeviceName(QString::fromUtf8(c.typed));
+        EXPECT_EQ(device, QString::fromUtf8(c.device)) << c.typed;
+        if (!device.isEmpty()) {
+            const QString ini = write(QStringLiteral("[PORTS]\nCOM3=%1\n").arg(device).toUtf8());
+            EXPECT_EQ(portDeviceName(3, ini), device) << c.typed;
+        }
+    }
+}
+
+TEST_F(PortNamesFile, AnyKeyInPortsIsAMapping)
+{
+    const struct
+    {
+        const char *file;
+        bool mapped;
+    } cases[] = {
+        {"", false},
+        {"[FORM_HLAV]\nComPort=1\n", false},
+        {"[PORTS]\n; COM1=/dev/ttyUSB0\n\n[IGNITION]\nCOM2=/dev/ttyUSB1\n", false},
+        {"[FORM_HLAV]\nComPort=1\n[PORTS]\nCOM1=/dev/ttyUSB0\n", true},
+        {"[ports]\nCOM11=\n", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(hasPortMappings(write(c.file)), c.mapped) << c.file;
+    EXPECT_FALSE(hasPortMappings(dir.filePath(QStringLiteral("missing.ini"))));
+    EXPECT_FALSE(hasPortMappings(dir.path()));
+}
 #else
 TEST(PortNames, WindowsUsesTheComNames)
 {
