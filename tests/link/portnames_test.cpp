@@ -146,25 +146,6 @@ TEST_F(PortNamesFile, ATypedNameIsWhatThePortsValueItBecomesIsReadAs)
         }
     }
 }
-
-TEST_F(PortNamesFile, AnyKeyInPortsIsAMapping)
-{
-    const struct
-    {
-        const char *file;
-        bool mapped;
-    } cases[] = {
-        {"", false},
-        {"[FORM_HLAV]\nComPort=1\n", false},
-        {"[PORTS]\n; COM1=/dev/ttyUSB0\n\n[IGNITION]\nCOM2=/dev/ttyUSB1\n", false},
-        {"[FORM_HLAV]\nComPort=1\n[PORTS]\nCOM1=/dev/ttyUSB0\n", true},
-        {"[ports]\nCOM11=\n", true},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(hasPortMappings(write(c.file)), c.mapped) << c.file;
-    EXPECT_FALSE(hasPortMappings(dir.filePath(QStringLiteral("missing.ini"))));
-    EXPECT_FALSE(hasPortMappings(dir.path()));
-}
 #else
 TEST(PortNames, WindowsUsesTheComNames)
 {
