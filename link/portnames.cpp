@@ -32,6 +32,31 @@ QString devicePath(const QString &device)
 #endif
 } // namespace
 
+QString portMapping(int portNumber, const QString &settingsIniPath)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(portNumber);
+    Q_UNUSED(settingsIniPath);
+    return {};
+#else
+    // A directory or a missing file maps nothing without a word: the mapping
+    // is an optional convenience, not a setting the tool owns.
+    if (portNumber < kFirstPort || portNumber > kLastPort || settingsIniPath.isEmpty()
+        || !QFileInfo(settingsIniPath).isFile())
+        return {};
+    CSimpleIniA ini;
+    ini.SetUnicode(true);
+    if (ini.LoadFile(settingsIniPath.toLocal8Bit().constData()) < 0)
+        return {};
+    const QByteArray key = QStringLiteral("COM%1").arg(portNumber).toLatin1();
+    const char *value = ini.GetValue("PORTS", key.constData(), nullptr);
+    if (value == nullptr)
+        return {};
+    const QString device = QString::fromUtf8(value).trimmed();
+    return plausibleDevice(device) ? devicePath(device) : QString();
+#endif
+}
+
 QString portDeviceName(int portNumber, const QString &settingsIniPath)
 {
     if (portNumber < kFirstPort || portNumber > kLastPort)
@@ -40,22 +65,8 @@ QString portDeviceName(int portNumber, const QString &settingsIniPath)
     Q_UNUSED(settingsIniPath);
     return QStringLiteral("COM%1").arg(portNumber);
 #else
-    const QString fallback = QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
-    // A directory or a missing file gives the fallback without a word: the
-    // mapping is an optional convenience, not a setting the tool owns.
-    if (settingsIniPath.isEmpty() || !QFileInfo(settingsIniPath).isFile())
-        return fallback;
-
-    CSimpleIniA ini;
-    ini.SetUnicode(true);
-    if (ini.LoadFile(settingsIniPath.toLocal8Bit().constData()) < 0)
-        return fallback;
-    const QByteArray key = QStringLiteral("COM%1").arg(portNumber).toLatin1();
-    const char *value = ini.GetValue("PORTS", key.constData(), nullptr);
-    if (value == nullptr)
-        return fallback;
-    const QString device = QString::fromUtf8(value).trimmed();
-    return plausibleDevice(device) ? devicePath(device) : fallback;
+    const QString mapped = portMapping(portNumber, settingsIniPath);
+    return mapped.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(portNumber - 1) : mapped;
 #endif
 }
 

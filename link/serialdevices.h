@@ -31,6 +31,10 @@ struct SerialDevice
 using SerialDeviceLister = std::function<std::vector<SerialDevice>()>;
 std::vector<SerialDevice> listSerialDevices();
 
+// The device a path finally names, links followed; the tidied absolute path
+// itself when it names nothing there.
+QString resolvedDevicePath(const QString &path);
+
 // The COM number (1..10) whose [PORTS] mapping, or whose default device, names
 // this device, following links; nothing when no COM number reaches it.
 std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath);

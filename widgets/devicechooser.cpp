@@ -159,7 +159,8 @@ void DeviceChooser::refresh()
     if (lister) {
         for (SerialDevice &device : lister()) {
             const std::optional<int> com = comNumberOf(device, iniPath);
-            now.push_back(Row{std::move(device), com});
+            const QString resolved = resolvedDevicePath(device.path);
+            now.push_back(Row{std::move(device), com, resolved});
         }
     }
     const bool changed = !listedOnce || now != rows;
@@ -172,15 +173,19 @@ void DeviceChooser::refresh()
     if (!changed)
         return;
 
-    // Until the technician touches the field it proposes the device the
-    // preset COM number reaches, else the first one, once there is one. From
-    // then on the listing only shows which row the field names: a device
-    // that went away leaves no row chosen and the field as it was, so OK
-    // never maps a device the technician did not pick.
+    // Until the technician touches the field it proposes what the preset COM
+    // number stands for now, by the name [PORTS] gives it, so that OK alone
+    // changes nothing; for a number [PORTS] does not map, the listed device
+    // it reaches, else the first one, once there is one. From then on the
+    // listing only shows which row the field names: a device that went away
+    // leaves no row chosen and the field as it was, so OK never maps a device
+    // the technician did not pick.
     if (!pathTouched && path->text().isEmpty()) {
+        QString proposal = portMapping(presetCom, iniPath);
         const int row = defaultRow();
-        if (row >= 0)
-            fillPath(rows[static_cast<std::size_t>(row)].device.preferredPath());
+        if (proposal.isEmpty() && row >= 0)
+            proposal = rows[static_cast<std::size_t>(row)].device.preferredPath();
+        fillPath(proposal);
     }
     selectRow(rowOfPath());
 }
@@ -237,8 +242,11 @@ int DeviceChooser::defaultRow() const
 int DeviceChooser::rowOfPath() const
 {
     const QString named = chosenPath();
-    for (std::size_t i = 0; i < rows.size() && !named.isEmpty(); ++i) {
-        if (rows[i].device.path == named || rows[i].device.stablePath == named)
+    if (named.isEmpty())
+        return -1;
+    const QString resolved = resolvedDevicePath(named);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].device.path == named || rows[i].device.stablePath == named || rows[i].resolved == resolved)
             return static_cast<int>(i);
     }
     return -1;

@@ -37,15 +37,17 @@ public:
 
     // lister gives the devices (tests give made-up ones); settingsIniPath is
     // the file whose [PORTS] section says which COM number reaches a device;
-    // currentCom (1..10, else COM1) presets the COM number and the row of the
-    // device it reaches. Texts are in the language of languageIndex.
+    // currentCom (1..10, else COM1) presets the COM number, and the field the
+    // device [PORTS] maps it to, else the listed device it reaches, else the
+    // first listed one. Texts are in the language of languageIndex.
     DeviceChooser(SerialDeviceLister lister, const QString &settingsIniPath, int currentCom,
                   std::uint8_t languageIndex, QWidget *parent = nullptr);
 
     // The device OK maps: the field's path as a [PORTS] value is read (a bare
     // name lies under /dev); empty when the field names no device.
     QString chosenPath() const;
-    // The listed device the field names; nothing when the list holds none.
+    // The listed device the field names, through links too; nothing when the
+    // list holds none.
     std::optional<SerialDevice> chosenDevice() const;
     // The COM number to map, 1..10.
     int chosenCom() const;
@@ -75,6 +77,7 @@ private:
     {
         SerialDevice device;
         std::optional<int> com;
+        QString resolved; // the device its path finally names
         friend bool operator==(const Row &, const Row &) = default;
     };
 

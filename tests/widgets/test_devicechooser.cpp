@@ -30,8 +30,9 @@ QString joined(const QStringList &texts)
 }
 
 // Stand-ins for devices in a folder of their own: plain files, one udev-like
-// by-id link, and a settings file whose [PORTS] names one device through its
-// link and one directly.
+// by-id link, a link of the technician's own, and a settings file whose
+// [PORTS] names one device through its by-id link, one directly, one through
+// the own link, and a device that is not there.
 class DeviceChooserTest : public ::testing::Test
 {
 protected:
@@ -43,10 +44,12 @@ protected:
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
         ASSERT_TRUE(QFile::link(path("ttyUSB0"), path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0")));
+        ASSERT_TRUE(QFile::link(path("ttyUSB1"), path("torvo-tci")));
         QFile file(ini());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[PORTS]\nCOM2=%1\nCOM7=%2\n")
-                       .arg(path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), path("ttyACM0"))
+        file.write(QStringLiteral("[PORTS]\nCOM2=%1\nCOM7=%2\nCOM3=%3\nCOM5=%4\n")
+                       .arg(path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), path("ttyACM0"), path("torvo-tci"),
+                            path("pts-gone"))
                        .toUtf8());
 
         ftdi.path = path("ttyUSB0");
@@ -124,8 +127,8 @@ TEST_F(DeviceChooserTest, OneRowPerDeviceWithItsColumnsAndTheComNumberThatReache
                 path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0")}),
         // Nothing known about it but its path; [PORTS] names it directly.
         joined({"COM7", path("ttyACM0"), "", "", "", "", ""}),
-        // No by-id name, and no COM number reaches it.
-        joined({"", path("ttyUSB1"), "USB Serial", "QinHeng", "1a86:7523", "", ""}),
+        // No by-id name; [PORTS] names it through a link of its own.
+        joined({"COM3", path("ttyUSB1"), "USB Serial", "QinHeng", "1a86:7523", "", ""}),
     };
     const QStringList shown = rowTexts(chooser);
     ASSERT_EQ(shown.size(), expected.size()) << joined(shown).toStdString();
@@ -147,8 +150,10 @@ TEST_F(DeviceChooserTest, TheCurrentPortPresetsTheComNumberAndTheRowOfItsDevice)
     } cases[] = {
         {2, 2, "ttyUSB0", "usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"}, // COM2 reaches it through its link
         {7, 7, "ttyACM0", "ttyACM0"},
-        {4, 4, "ttyUSB1", "ttyUSB1"}, // no device for COM4: the first row
-        {0, 1, "ttyUSB1", "ttyUSB1"}, // no port: COM1
+        {3, 3, "ttyUSB1", "torvo-tci"}, // [PORTS]'s own name for it, so OK alone changes nothing
+        {5, 5, "", "pts-gone"},         // a mapped device that is not there: no row
+        {4, 4, "ttyUSB1", "ttyUSB1"},   // no device for COM4: the first row
+        {0, 1, "ttyUSB1", "ttyUSB1"},   // no port: COM1
         {11, 1, "ttyUSB1", "ttyUSB1"},
     };
     for (const auto &c : cases) {
@@ -156,7 +161,7 @@ TEST_F(DeviceChooserTest, TheCurrentPortPresetsTheComNumberAndTheRowOfItsDevice)
         EXPECT_EQ(chooser.chosenCom(), c.presetCom) << "current COM" << c.currentCom;
         EXPECT_EQ(chooser.comBox()->currentText(), QStringLiteral("COM%1").arg(c.presetCom))
             << "current COM" << c.currentCom;
-        EXPECT_EQ(chosenRow(chooser), path(c.row).toStdString()) << "current COM" << c.currentCom;
+        EXPECT_EQ(chosenRow(chooser), *c.row ? path(c.row).toStdString() : std::string()) << "current COM" << c.currentCom;
         EXPECT_EQ(chooser.pathEdit()->text(), path(c.field)) << "current COM" << c.currentCom;
         EXPECT_TRUE(okEnabled(chooser)) << "current COM" << c.currentCom;
     }
@@ -226,6 +231,7 @@ TEST_F(DeviceChooserTest, TheFieldIsWhatOkMapsWhetherTypedOrFilledByARow)
         {"a listed device's path shows its row", path("ttyUSB1"), path("ttyUSB1"), path("ttyUSB1")},
         {"so does its stable name", path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"),
          path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), path("ttyUSB0")},
+        {"and any link to it", path("torvo-tci"), path("torvo-tci"), path("ttyUSB1")},
         {"a relative path names nothing", QStringLiteral("dev/ttyUSB0"), QString(), QString()},
         {"nor do blanks", QStringLiteral("  "), QString(), QString()},
     };
