@@ -46,6 +46,9 @@ public:
     static constexpr int kDesignWidth = 761;
     static constexpr int kDesignHeight = 822;
     static constexpr int kTickMs = 55;
+    // The ticks after start (about 3 s) within which a unit must answer, or a
+    // window without any [PORTS] mapping says where the adapter is chosen.
+    static constexpr int kFirstRunHintTicks = 55;
 
     // Uses the serial port unless a transport is given (tests use scripted ones).
     explicit TFormHlav(std::unique_ptr<Transport> transport = nullptr, QWidget *parent = nullptr);
@@ -91,8 +94,9 @@ public:
     // Where the chooser gets its devices (by default the system's serial ports).
     void setDeviceLister(SerialDeviceLister lister) { deviceLister = std::move(lister); }
     // The informative text of the "Com opening error" box: the device, the
-    // system's reason, and what the technician can do about it.
-    static QString comOpeningDetails(const QString &device, const QString &reason);
+    // system's reason, and what the technician can do about it, in the
+    // language of languageIndex.
+    static QString comOpeningDetails(const QString &device, const QString &reason, std::uint8_t languageIndex);
     // How F1 opens a manual (by default the desktop's viewer), and where it
     // looks for them (by default beside the program and in an installation).
     void setDocumentOpener(std::function<void(const QUrl &)> opener) { documentOpener = std::move(opener); }
@@ -165,13 +169,16 @@ private:
     void saveSettings();
     void applyCommandLine(const QStringList &arguments);
     void openPort();
+    void showComOpeningError();
     void closePort();
     void applyLanguage();
     void selectLanguage(std::uint8_t index);
     void applyCaptionSet(std::uint8_t index);
     void applyExtraCaptions(std::uint8_t index);
-    // Maps COM n to a device in [PORTS] and reopens the port on it; false,
-    // with a message box and nothing changed, when the file cannot be written.
+    // Opens the port on a device and maps COM n to it in [PORTS]; false, with
+    // a message box, [PORTS] and COM n as they were and COM n's device open
+    // again, when the device cannot be opened (unless only for the user's
+    // rights) or the file cannot be written.
     bool mapPort(int comNumber, const QString &device);
     std::array<QAction *, 10> comItems() const;
     std::array<QLabel *, 8> testLabels() const;
@@ -193,6 +200,7 @@ private:
     void showVersionMismatch(const QString &text);
     void showPortLost(const QString &device, const QString &reason);
     void showPortRestored(const QString &device);
+    void showFirstRunHint();
 
     std::unique_ptr<Ui::TFormHlav> ui;
     UnitSession unit;
@@ -226,4 +234,7 @@ private:
     std::unique_ptr<LiveRecorder> recorder;
     // The curve row shown lit, -1 for none.
     int litRow = -1;
+    // Ticks counted up to kFirstRunHintTicks, and whether a unit has answered.
+    int ticksSinceStart = 0;
+    bool unitAnswered = false;
 };

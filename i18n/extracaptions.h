@@ -39,10 +39,33 @@ struct DeviceChooserTexts
     const char16_t *ok;
     const char16_t *cancel;
     const char16_t *noDevice;                              // shown when the list is empty
+    const char16_t *pathLabel;                             // beside the typed device path
 };
 
 // The chooser's texts by the same language indices; English for any other.
 const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex);
+
+// "Com → Choose device…" as the menus of a language name it: the Com menu's
+// caption from the language's caption set (without its accelerator mark), an
+// arrow, and the item's caption. English for an index without a set.
+QString chooseDeviceMenuPath(std::uint8_t languageIndex);
+
+// What the window says about the serial adapter, in one language.
+struct PortAdviceTexts
+{
+    // The status bar, once after start when no unit has answered and [PORTS]
+    // is empty: %1 the COM number, %2 chooseDeviceMenuPath.
+    const char16_t *firstRun;
+    // Below "Com opening error" when nothing answers at that name: %1 chooseDeviceMenuPath.
+    const char16_t *notThere;
+    // Below "Com opening error" when the user may not open the device.
+    const char16_t *noRight;
+    // Below "Com opening error" when another program holds the device.
+    const char16_t *inUse;
+};
+
+// The advice by the same language indices; English for any other.
+const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex);
 
 // The curve chart's window and the recording's texts in one language.
 struct ChartTexts

@@ -137,6 +137,31 @@ TEST_F(PortNamesFile, TheSettingsFileIsOnlyRead)
     EXPECT_EQ(QFileInfo(path).lastModified(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no backup or temporary files";
 }
+
+TEST_F(PortNamesFile, ATypedNameIsWhatThePortsValueItBecomesIsReadAs)
+{
+    const struct
+    {
+        const char *typed;
+        const char *device; // empty: names no device
+    } cases[] = {
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"  ttyACM1 ", "/dev/ttyACM1"},
+        {"/dev//serial/by-id/usb-FTDI-if00/", "/dev/serial/by-id/usb-FTDI-if00"},
+        {"/tmp/my link", "/tmp/my link"},
+        {"dev/ttyUSB0", ""},
+        {"   ", ""},
+        {"/dev/tty\tS0", ""},
+    };
+    for (const auto &c : cases) {
+        const QString device = typedDeviceName(QString::fromUtf8(c.typed));
+        EXPECT_EQ(device, QString::fromUtf8(c.device)) << c.typed;
+        if (!device.isEmpty()) {
+            const QString ini = write(QStringLiteral("[PORTS]\nCOM3=%1\n").arg(device).toUtf8());
+            EXPECT_EQ(portDeviceName(3, ini), device) << c.typed;
+        }
+    }
+}
 #else
 TEST(PortNames, WindowsUsesTheComNames)
 {
