@@ -74,10 +74,14 @@ public:
     QRect outerGeometry() const;
     void setOuterGeometry(const QRect &outer);
 
-    // The two file dialogs are made on first use: building one costs a third
-    // of the window's start-up. The file names they propose are kept until then.
-    QFileDialog *OpenDialog1();
-    QFileDialog *SaveDialog1();
+    // The two file dialogs, made afresh for each Open and Save, proposing the
+    // file names kept here, and gone as soon as the command has its answer. A
+    // file dialog kept hidden between commands is not harmless: its file-name
+    // completer restarts a completion that found nothing once the folder has
+    // loaded, even with the dialog closed, and its popup then takes the
+    // keyboard from the window and from the next dialog.
+    std::unique_ptr<QFileDialog> OpenDialog1();
+    std::unique_ptr<QFileDialog> SaveDialog1();
     void setDialogFileNames(const QString &openFile, const QString &saveFile);
     QTimer *timer() const { return Timer1; }
     // How a file dialog is run: by default modally, giving the chosen file or
@@ -212,8 +216,6 @@ private:
     QStringList commandLine;
     bool testMode = false;
 
-    QFileDialog *openDialog = nullptr;
-    QFileDialog *saveDialog = nullptr;
     QString openDialogFile = QStringLiteral(" ");
     QString saveDialogFile;
     bool hintHandlerInstalled = false;

@@ -43,9 +43,11 @@ void TFormHlav::rememberParameterFile(const QString &path)
 
 void TFormHlav::MenuSaveClick()
 {
-    QFileDialog *dialog = SaveDialog1();
-    dialog->selectNameFilter(kIgnFilter);
-    const QString path = chooseFile(dialog);
+    const QString path = [this] {
+        const std::unique_ptr<QFileDialog> dialog = SaveDialog1();
+        dialog->selectNameFilter(kIgnFilter);
+        return chooseFile(dialog.get());
+    }();
     if (path.isEmpty())
         return;
     // The file holds the normalised set that the screen then shows.
@@ -65,7 +67,7 @@ void TFormHlav::MenuSaveClick()
 
 void TFormHlav::MenuOpenClick()
 {
-    const QString path = chooseFile(OpenDialog1());
+    const QString path = chooseFile(OpenDialog1().get());
     if (!path.isEmpty()) {
         QString reason;
         switch (openParameterFile(path, unit.image(), &reason)) {
