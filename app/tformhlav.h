@@ -97,9 +97,11 @@ public:
     // The informative text of the "Com opening error" box: the device, the
     // system's reason, and what the technician can do about it.
     static QString comOpeningDetails(const QString &device, const QString &reason);
-    // How F1 opens a manual (by default the desktop's viewer), and where it
-    // looks for them (by default beside the program and in an installation).
-    void setDocumentOpener(std::function<void(const QUrl &)> opener) { documentOpener = std::move(opener); }
+    // How F1 opens a manual (by default the desktop's viewer; true when one
+    // took it), and where it looks for them (by default beside the program
+    // and in an installation).
+    using DocumentOpener = std::function<bool(const QUrl &)>;
+    void setDocumentOpener(DocumentOpener opener) { documentOpener = std::move(opener); }
     void setManualFolders(const QStringList &folders) { manualFolders = folders; }
     // The manual of a language index; empty for an index without one.
     static QString manualFileName(std::uint8_t languageIndex);
@@ -189,6 +191,7 @@ private:
     // and sets *problem when it failed.
     QString printWindow(QString *problem);
     void showFileError(const QString &path, const QString &reason);
+    void showHelpFileError(const QString &manual);
     void rememberParameterFile(const QString &path);
 
     // What the session reports, shown on the controls.
@@ -222,7 +225,7 @@ private:
     FileChooser fileChooser;
     DeviceChooserRunner deviceChooserRunner;
     SerialDeviceLister deviceLister = listSerialDevices;
-    std::function<void(const QUrl &)> documentOpener;
+    DocumentOpener documentOpener;
     QStringList manualFolders;
     ChartWindow *chartWindow = nullptr;
     std::unique_ptr<LiveRecorder> recorder;
