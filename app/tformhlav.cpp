@@ -125,47 +125,38 @@ void TFormHlav::setUpControls()
     setOuterGeometry(QRect(0, 0, kDesignWidth, kDesignHeight));
 }
 
-QFileDialog *TFormHlav::OpenDialog1()
+std::unique_ptr<QFileDialog> TFormHlav::OpenDialog1()
 {
-    if (!openDialog) {
-        openDialog = new QFileDialog(this);
-        openDialog->setObjectName(QStringLiteral("OpenDialog1"));
-        openDialog->setAcceptMode(QFileDialog::AcceptOpen);
-        openDialog->setFileMode(QFileDialog::ExistingFile);
-        openDialog->setDefaultSuffix(QStringLiteral("ign"));
-        openDialog->setNameFilters(
-            {QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
-        openDialog->setSizeGripEnabled(true);
-        openDialog->selectFile(openDialogFile);
-    }
-    return openDialog;
+    auto dialog = std::make_unique<QFileDialog>(this);
+    dialog->setObjectName(QStringLiteral("OpenDialog1"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(QStringLiteral("ign"));
+    dialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
+    dialog->setSizeGripEnabled(true);
+    dialog->selectFile(openDialogFile);
+    return dialog;
 }
 
-QFileDialog *TFormHlav::SaveDialog1()
+std::unique_ptr<QFileDialog> TFormHlav::SaveDialog1()
 {
-    if (!saveDialog) {
-        saveDialog = new QFileDialog(this);
-        saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
-        saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-        saveDialog->setFileMode(QFileDialog::AnyFile);
-        saveDialog->setDefaultSuffix(QStringLiteral("ign"));
-        saveDialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
-        // Asks before an existing file is overwritten.
-        saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-        saveDialog->setSizeGripEnabled(true);
-        saveDialog->selectFile(saveDialogFile);
-    }
-    return saveDialog;
+    auto dialog = std::make_unique<QFileDialog>(this);
+    dialog->setObjectName(QStringLiteral("SaveDialog1"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(QStringLiteral("ign"));
+    dialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
+    // Asks before an existing file is overwritten.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog->setSizeGripEnabled(true);
+    dialog->selectFile(saveDialogFile);
+    return dialog;
 }
 
 void TFormHlav::setDialogFileNames(const QString &openFile, const QString &saveFile)
 {
     openDialogFile = openFile;
     saveDialogFile = saveFile;
-    if (openDialog)
-        openDialog->selectFile(openFile);
-    if (saveDialog)
-        saveDialog->selectFile(saveFile);
 }
 
 void TFormHlav::bindHandlers()

@@ -77,10 +77,14 @@ public:
     QRect outerGeometry() const;
     void setOuterGeometry(const QRect &outer);
 
-    // The two file dialogs are made on first use: building one costs a third
-    // of the window's start-up. The file names they propose are kept until then.
-    QFileDialog *OpenDialog1();
-    QFileDialog *SaveDialog1();
+    // The two file dialogs, made afresh for each Open and Save, proposing the
+    // file names kept here, and gone as soon as the command has its answer. A
+    // file dialog kept hidden between commands is not harmless: its file-name
+    // completer restarts a completion that found nothing once the folder has
+    // loaded, even with the dialog closed, and its popup then takes the
+    // keyboard from the window and from the next dialog.
+    std::unique_ptr<QFileDialog> OpenDialog1();
+    std::unique_ptr<QFileDialog> SaveDialog1();
     void setDialogFileNames(const QString &openFile, const QString &saveFile);
     QTimer *timer() const { return Timer1; }
     // How a file dialog is run: by default modally, giving the chosen file or
@@ -97,9 +101,11 @@ public:
     // system's reason, and what the technician can do about it, in the
     // language of languageIndex.
     static QString comOpeningDetails(const QString &device, const QString &reason, std::uint8_t languageIndex);
-    // How F1 opens a manual (by default the desktop's viewer), and where it
-    // looks for them (by default beside the program and in an installation).
-    void setDocumentOpener(std::function<void(const QUrl &)> opener) { documentOpener = std::move(opener); }
+    // How F1 opens a manual (by default the desktop's viewer; true when one
+    // took it), and where it looks for them (by default beside the program
+    // and in an installation).
+    using DocumentOpener = std::function<bool(const QUrl &)>;
+    void setDocumentOpener(DocumentOpener opener) { documentOpener = std::move(opener); }
     void setManualFolders(const QStringList &folders) { manualFolders = folders; }
     // The manual of a language index; empty for an index without one.
     static QString manualFileName(std::uint8_t languageIndex);
@@ -192,6 +198,7 @@ private:
     // and sets *problem when it failed.
     QString printWindow(QString *problem);
     void showFileError(const QString &path, const QString &reason);
+    void showHelpFileError(const QString &manual);
     void rememberParameterFile(const QString &path);
 
     // What the session reports, shown on the controls.
@@ -220,15 +227,13 @@ private:
     QStringList commandLine;
     bool testMode = false;
 
-    QFileDialog *openDialog = nullptr;
-    QFileDialog *saveDialog = nullptr;
     QString openDialogFile = QStringLiteral(" ");
     QString saveDialogFile;
     bool hintHandlerInstalled = false;
     FileChooser fileChooser;
     DeviceChooserRunner deviceChooserRunner;
     SerialDeviceLister deviceLister = listSerialDevices;
-    std::function<void(const QUrl &)> documentOpener;
+    DocumentOpener documentOpener;
     QStringList manualFolders;
     ChartWindow *chartWindow = nullptr;
     std::unique_ptr<LiveRecorder> recorder;

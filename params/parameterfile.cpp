@@ -1,10 +1,10 @@
 #include "params/parameterfile.h"
 
+#include "params/filesave.h"
 #include "params/regularfile.h"
 
 #include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 #include <array>
 #include <span>
 #include <string_view>
@@ -272,30 +272,7 @@ OpenResult openParameterFile(const QString &path, ParameterImage &image, QString
 
 bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason)
 {
-    if (!isRegularOrMissing(path, reason))
-        return false;
-    // No direct-write fallback: where no temporary can be made beside the
-    // target, the save fails rather than truncating the file it replaces.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setReason(reason, file.errorString());
-        return false;
-    }
-    // The text goes to the buffer first and reaches the disk only at the
-    // flush. commit() does not notice a failed flush (it would rename a
-    // truncated file over the old one), so the flush is made and checked here.
-    // On failure the temporary is dropped when the QSaveFile goes out of scope.
-    const QByteArray text = parameterFileText(image);
-    if (file.write(text) != text.size() || !file.flush()) {
-        setReason(reason, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        setReason(reason, file.errorString());
-        return false;
-    }
-    return true;
+    return saveFileContents(path, parameterFileText(image), reason);
 }
 
 std::optional<QString> ignVersionMessage(std::uint8_t languageIndex)

@@ -45,11 +45,10 @@ enum class OpenResult { Opened, CannotOpen, WrongVersion };
 // system's text for CannotOpen and a short explanation for WrongVersion.
 OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason = nullptr);
 
-// Writes the file through a temporary beside it that replaces the target only
-// once completely written, so a failed save leaves an existing file as it was.
-// A path that names something else than a regular file is refused untouched;
-// a symbolic link to one is written through. Returns false with the reason on
-// any failure.
+// Writes the file through saveFileContents, so a failed save leaves an
+// existing file as it was. A path that names something else than a regular
+// file is refused untouched; a symbolic link to one is written through.
+// Returns false with the reason on any failure.
 bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason = nullptr);
 
 // The message box text for a file without a version-16 header, by language

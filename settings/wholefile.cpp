@@ -1,11 +1,11 @@
 #include "settings/wholefile.h"
 
+#include "params/filesave.h"
 #include "params/regularfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 void setFileReason(QString *reason, const QString &path, const QString &what)
 {
@@ -25,25 +25,9 @@ bool saveWholeFile(const QString &path, const QByteArray &contents, QString *rea
         setFileReason(reason, path, QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder)));
         return false;
     }
-    QSaveFile file(path);
-    // Never fall back to writing the target in place (as QSaveFile may in a
-    // folder it cannot create files in): that is exactly the half-written
-    // file to avoid.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setFileReason(reason, path, file.errorString());
-        return false;
-    }
-    // A small text sits in the buffer until the flush; commit() does not
-    // notice a flush that fails (a full disk) and would rename the truncated
-    // file over the old one, so the flush is made and checked here.
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        setFileReason(reason, path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        setFileReason(reason, path, file.errorString());
+    QString what;
+    if (!saveFileContents(path, contents, &what)) {
+        setFileReason(reason, path, what);
         return false;
     }
     return true;

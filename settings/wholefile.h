@@ -4,9 +4,10 @@
 #include <QString>
 
 // The settings file and the image file are written at close, when a crash or
-// a full disk must not leave half a file behind: the new contents go to a
-// temporary file in the same folder, which replaces the old file only once it
-// is completely written. A missing folder is created first.
+// a full disk must not leave half a file behind: they are saved whole through
+// saveFileContents (a temporary beside the file that replaces it once
+// complete; in a folder that refuses new files, in place with the old
+// contents put back on failure). A missing folder is created first.
 //
 // A path that names something else than a regular file (a folder, a FIFO, a
 // device) is refused; a symbolic link to one is written through, the link

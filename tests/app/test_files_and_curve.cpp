@@ -6,14 +6,11 @@
 #include "params/parameterfile.h"
 #include "support/file_kinds.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -92,15 +89,30 @@ TEST_F(FilesAndCurveTest, AFailedSaveSaysSoAndKeepsTheEarlierFileAndName)
     const QByteArray before = file.readAll();
     file.close();
 
-    // A folder that cannot exist: the path runs through a regular file.
+    // A folder that cannot exist: the path runs through a regular file. The
+    // typed values stay on screen as typed and out of the image: a save
+    // would take them in and put point 2 above point 1.
     BoxAnswerer boxes;
+    const ParameterImage image = window->session().image();
     choose(earlier + "/inside.ign");
     control<QLineEdit>("Edit50")->setText("44");
+    control<QLineEdit>("EditRpmAdv2")->setText("500");
     window->MenuSaveClick();
     EXPECT_EQ(boxes.texts, QStringList{"Open file error"});
     EXPECT_EQ(text("LabelFile2"), earlier);
+    EXPECT_EQ(window->session().image(), image);
+    EXPECT_EQ(text("Edit50"), "44");
+    EXPECT_EQ(text("EditRpmAdv2"), "500");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
+    file.close();
+
+    // Saved where it can be, the set is taken in, put in order and shown.
+    choose(earlier);
+    window->MenuSaveClick();
+    EXPECT_EQ(window->session().image().advance(0), 44);
+    EXPECT_EQ(window->session().image().rpmAdv(1), 11);
+    EXPECT_EQ(text("EditRpmAdv2"), "1,100");
 }
 
 TEST_F(FilesAndCurveTest, AForeignFileIsRefusedInTheCurrentLanguage)

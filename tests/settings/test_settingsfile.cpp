@@ -222,20 +222,26 @@ INSTANTIATE_TEST_SUITE_P(
                  "[form_hlav]\nIniDir=/home/jan/a b.ign\nfile=/home/jan/a b.ign\n"
                  "Left=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n; c\n"
                  "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
-        EditCase{"section given twice", "[FORM_HLAV]\nLeft=1\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=2\nLeft=3\n",
+        EditCase{"section given twice: the first of each key changes, a second Left= stays",
+                 "[FORM_HLAV]\nLeft=1\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=2\nLeft=3\n",
                  "[FORM_HLAV]\nLeft=100\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
-                 "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=-5\n"
+                 "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=-5\nLeft=3\n"
                  "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
         EditCase{"byte-order mark kept, an empty section filled",
                  "\xEF\xBB\xBF[IGNITION]\n[FORM_HLAV]\n",
                  "\xEF\xBB\xBF[IGNITION]\nCheckBoxIgnAll->Checked=1\n[FORM_HLAV]\n" + std::string(kWrittenKeys)},
         EditCase{"only a byte-order mark", "\xEF\xBB\xBF",
                  "\xEF\xBB\xBF[FORM_HLAV]\n" + std::string(kWrittenKeys) + "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
-        EditCase{"duplicate keys of the tool go, the user's stay",
-                 "[FORM_HLAV]\nLeft=1\nTop=2\nLeft=3\nX=1\nX=2\n[IGNITION]\nCheckBoxIgnAll->Checked=0\n"
-                 "CheckBoxIgnAll->Checked=1\n",
-                 "[FORM_HLAV]\nLeft=100\nTop=-5\nX=1\nX=2\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
-                 "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+        EditCase{"duplicate keys: only the first, the one read, changes; no line goes",
+                 "[FORM_HLAV]\r\nLeft=1\r\nTop=2\r\n left = 3 \r\nX=1\r\nX=2\r\n[IGNITION]\r\n"
+                 "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\n",
+                 "[FORM_HLAV]\r\nLeft=100\r\nTop=-5\r\n left = 3 \r\nX=1\r\nX=2\r\nHeight=700\r\nWidth=640\r\n"
+                 "ComPort=3\r\nLanguage=1\r\nFile=/home/jan/a b.ign\r\nIniDir=/home/jan/a b.ign\r\n[IGNITION]\r\n"
+                 "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\n"},
+        EditCase{"a [ left open at the end is closed, not removed, before a section is added",
+                 "[PORTS]\nCOM1=a\n[\n\n",
+                 "[PORTS]\nCOM1=a\n[\n\n]\n[FORM_HLAV]\n" + std::string(kWrittenKeys) +
+                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
         EditCase{"junk lines and 100,000 characters stay, the values are replaced",
                  std::string(100000, 'j') + "\n[FORM_HLAV\n=5\n[FORM_HLAV]\nFile=" + std::string(100000, 'f') +
                      "\n\x80\xFF junk\n",
