@@ -194,3 +194,59 @@ const ChartTexts &chartTexts(std::uint8_t languageIndex)
         return kEnglishChart;
     }
 }
+
+namespace {
+
+constexpr char16_t kEnglishHelp[] =
+    u"Usage: torvo-tci [ENGLISH|CESKY|DEUTSCH]\n"
+    u"       torvo-tci --help | --version\n"
+    u"\n"
+    u"Opens the window that reads, verifies and programs a Torvo TCI ignition unit\n"
+    u"over a serial line and shows its live values.\n"
+    u"\n"
+    u"  ENGLISH, CESKY, DEUTSCH  language of the window for this run\n"
+    u"  --help, -h               show this text\n"
+    u"  --version                show the version\n"
+    u"\n"
+    u"Settings: %1\n"
+    u"More: man torvo-tci, torvo-tci-cli --help\n";
+constexpr char16_t kGermanHelp[] =
+    u"Aufruf: torvo-tci [ENGLISH|CESKY|DEUTSCH]\n"
+    u"        torvo-tci --help | --version\n"
+    u"\n"
+    u"Öffnet das Fenster, in dem eine Torvo TCI Zündbox über eine serielle Leitung\n"
+    u"gelesen, verglichen und programmiert wird und das ihre Messwerte zeigt.\n"
+    u"\n"
+    u"  ENGLISH, CESKY, DEUTSCH  Sprache des Fensters für diesen Start\n"
+    u"  --help, -h               diesen Text zeigen\n"
+    u"  --version                die Version zeigen\n"
+    u"\n"
+    u"Einstellungen: %1\n"
+    u"Mehr: man torvo-tci, torvo-tci-cli --help\n";
+constexpr char16_t kCzechHelp[] =
+    u"Použití: torvo-tci [ENGLISH|CESKY|DEUTSCH]\n"
+    u"         torvo-tci --help | --version\n"
+    u"\n"
+    u"Otevře okno, kterým se jednotka zapalování Torvo TCI po sériové lince čte,\n"
+    u"verifikuje a programuje a které ukazuje její živé hodnoty.\n"
+    u"\n"
+    u"  ENGLISH, CESKY, DEUTSCH  jazyk okna pro toto spuštění\n"
+    u"  --help, -h               zobrazit tento text\n"
+    u"  --version                zobrazit verzi\n"
+    u"\n"
+    u"Nastavení: %1\n"
+    u"Více: man torvo-tci, torvo-tci-cli --help\n";
+
+} // namespace
+
+const char16_t *commandLineHelp(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case language::kGerman:
+        return kGermanHelp;
+    case language::kCzech:
+        return kCzechHelp;
+    default:
+        return kEnglishHelp;
+    }
+}

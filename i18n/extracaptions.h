@@ -89,3 +89,7 @@ const ChartTexts &chartTexts(std::uint8_t languageIndex);
 
 // A table text as a QString; null gives an empty string.
 QString extraText(const char16_t *text);
+
+// What torvo-tci --help prints in one language; %1 is the settings file.
+// English for any index but German and Czech.
+const char16_t *commandLineHelp(std::uint8_t languageIndex);

@@ -57,6 +57,31 @@ TEST(Installation, HoldsEveryReferencedFileAndTheProgramRuns)
         EXPECT_GT(references, 10) << name;
     }
 
+    // Each program has its manual page, which names every option its --help
+    // lists; the package's changelog and copyright file are there.
+    for (const char *program : {"torvo-tci", "torvo-tci-cli", "torvo-tci-sim"}) {
+        const QString page = root.filePath(QStringLiteral("share/man/man1/%1.1.gz").arg(program));
+        QProcess gunzip;
+        gunzip.start(QStringLiteral("gzip"), {"-dc", page});
+        ASSERT_TRUE(gunzip.waitForFinished(60000)) << program;
+        ASSERT_EQ(gunzip.exitCode(), 0) << page.toStdString();
+        const QString roff = QString::fromUtf8(gunzip.readAllStandardOutput()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        EXPECT_TRUE(roff.startsWith(QStringLiteral(".TH %1 1 ").arg(QString::fromLatin1(program).toUpper()))) << program;
+        QProcess help;
+        help.start(root.filePath(QStringLiteral("bin/%1").arg(program)), {"--help"});
+        ASSERT_TRUE(help.waitForFinished(60000)) << program;
+        const QString options = QString::fromUtf8(help.readAllStandardOutput());
+        int named = 0;
+        for (const QRegularExpressionMatch &option : QRegularExpression("--[a-z][a-z-]*").globalMatch(options)) {
+            ++named;
+            EXPECT_TRUE(roff.contains(QRegularExpression("(?<![\\w-])" + option.captured() + "(?![\\w-])")))
+                << program << " --help lists " << option.captured().toStdString() << ", its manual page does not";
+        }
+        EXPECT_GT(named, 1) << program;
+    }
+    for (const char *file : {"changelog.gz", "copyright"})
+        EXPECT_TRUE(QFile::exists(root.filePath(QStringLiteral("share/doc/torvo-tci/%1").arg(file)))) << file;
+
     // The installed program starts against the simulator and ends with 0.
     SimulatorProcess sim;
     START_SIMULATOR(sim);
