@@ -18,7 +18,7 @@ QByteArray csvHeader();
 QByteArray csvRow(const QDateTime &when, const LiveData &live);
 QJsonObject json(const QDateTime &when, const LiveData &live);
 
-// The share of storing done for a storing count.
+// The share of storing done for a storing count (unitStoringPercent).
 int storingPercent(std::uint16_t savingCountdown);
 
 } // namespace liverow
