@@ -95,5 +95,5 @@ void TFormHlav::MenuOpenClick()
             break;
         }
     }
-    unit.hideStatus();
+    unit.status().hideStatus();
 }

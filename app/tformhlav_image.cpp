@@ -70,7 +70,7 @@ void TFormHlav::MenuNewClick()
     // reserved bytes and the remembered file name stay.
     ApplyDefaults();
     ShowImage();
-    unit.hideStatus();
+    unit.status().hideStatus();
     setLabelText(ui->LabelFile2, QString());
 }
 

@@ -5,6 +5,7 @@
 #include "link/transport.h"
 #include "params/editingrules.h"
 #include "params/parameterimage.h"
+#include "session/statuspresenter.h"
 
 #include <QObject>
 #include <QString>
@@ -13,11 +14,13 @@
 #include <memory>
 
 // One unit on one serial port: the port, the receive poll, the parameter
-// image, the unit's identity, the language of the reports and the transfer
-// engine. It has no widgets and no timer; whoever owns it calls tick() every
-// 55 ms. The window, the command-line tool and the chart are views of it: they
-// change the image and start operations through it, and hear back through its
-// signals. Nothing else talks to the port.
+// image, the unit's identity, the language of the reports, the transfer
+// engine and the presenter of its reports. It has no widgets and no timer;
+// whoever owns it calls tick() every 55 ms. The window, the command-line tool
+// and the chart are views of it: they change the image and start operations
+// through it, and hear back through its signals (what happens) and its
+// status presenter's (what the status label shows). Nothing else talks to the
+// port.
 class UnitSession : public QObject
 {
     Q_OBJECT
@@ -90,9 +93,9 @@ public:
     void startRead() { engine_.startRead(); }
     void startProgramAfterChange() { engine_.startProgramAfterChange(); }
     void showNoConnection() { engine_.showNoConnection(); }
-    void setPrinting(bool on) { engine_.setPrinting(on); }
-    void hideStatus() { engine_.hideStatus(); }
-    void showNotice(const std::optional<QString> &caption) { engine_.showNotice(caption); }
+    // The engine's reports as the status label and "No Connection" show them.
+    StatusPresenter &status() { return status_; }
+    const StatusPresenter &status() const { return status_; }
     // One 55 ms tick.
     void tick();
     // Asks for live data now rather than at the next idle count; the answer
@@ -103,17 +106,21 @@ public:
 signals:
     // The engine stored a block from the unit or normalised the image: views show it.
     void imageChanged();
-    void statusChanged(const TransferStatus &status);
-    // Every tick: whether "No Connection" shows. connectionChanged only on a change.
-    void connectionShown(bool shown);
+    // The connection came up (a frame was accepted) or went down (18 ticks
+    // without one), at the tick's connection watch.
     void connectionChanged(bool connected);
-    void liveVersionStale();
     void readStarted();
-    // Delivered directly: a view may open a modal report, during which ticks go on.
+    // Delivered directly: a view may open a modal report, during which ticks
+    // go on. The status report vanishes on the first tick after it returns.
     void versionMismatch(const QString &text, int unitVersion);
     void identityReceived(const IdentityTexts &texts);
     void liveDataReceived(const LiveData &live);
+    // An operation's course: its start, each following step, each sending of
+    // a step's frame (attempt 1..5), while idle the unit's storing (0..100),
+    // and its end. A failure's cause is engine().lastFailure().
     void operationStarted(Operation operation);
+    void stepStarted(TransferStep step);
+    void attemptSent(TransferStep step, int attempt);
     void storingProgress(int percent);
     void operationSucceeded(Operation operation);
     void operationFailed(Operation operation);
@@ -148,7 +155,7 @@ private:
     IdentityTexts identityTexts_;
     std::uint16_t liveRpm_ = 0;
     UiLanguage language_;
-    bool connected = false;
+    StatusPresenter status_{language_};
     CurveHighlight highlight;
     ProgramAfterChange afterChange;
     std::unique_ptr<Host> host;

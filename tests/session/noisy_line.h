@@ -6,7 +6,6 @@
 // per tick). Time on the line is thus counted in ticks, as the engine counts
 // it, while a run of hundreds of operations takes seconds rather than the
 // minutes the 55 ms timer would take.
-#include "i18n/operationcaptions.h"
 #include "link/frame.h"
 #include "link/serialtransport.h"
 #include "params/parameterimage.h"
@@ -103,7 +102,7 @@ struct OperationEnd
     bool ended = false;
     bool succeeded = false;
     std::optional<Operation> reported; // the operation named by the signal
-    TransferStatus status;             // the report as the end was announced
+    StatusReport status;               // the report as the end was announced
     bool verifyStepShown = false;      // "Verify:" came up during it
     int ticks = 0;
 };
@@ -120,7 +119,7 @@ public:
         // The reports speak the language a view chose; English here.
         session->language().select(language::kEnglish);
         UnitSession &s = *session;
-        QObject::connect(&s, &UnitSession::statusChanged, [this](const TransferStatus &status) {
+        QObject::connect(&s.status(), &StatusPresenter::statusChanged, [this](const StatusReport &status) {
             if (!end.ended)
                 end.status = status;
             if (status.caption == QStringLiteral("Verify:"))
