@@ -26,7 +26,7 @@ class CountingTransport : public Transport
 public:
     CountingTransport()
     {
-        inner.setLostHandler([this](const QString &reason) { reportLost(reason); });
+        inner.setLostHandler([this](std::uint64_t session, const QString &reason) { reportLost(session, reason); });
     }
     bool open(const QString &device, QString *reason) override
     {
@@ -38,6 +38,7 @@ public:
     qint64 bytesWaiting() override { return inner.bytesWaiting(); }
     QByteArray read(qint64 maxBytes) override { return inner.read(maxBytes); }
     void send(const QByteArray &frame) override { inner.send(frame); }
+    std::uint64_t portSession() const override { return inner.portSession(); }
 
     SerialTransport inner;
     int opens = 0;

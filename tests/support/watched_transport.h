@@ -15,7 +15,7 @@ class WatchedTransport : public Transport
 public:
     explicit WatchedTransport(std::unique_ptr<Transport> wrapped) : inner(std::move(wrapped))
     {
-        inner->setLostHandler([this](const QString &reason) { reportLost(reason); });
+        inner->setLostHandler([this](std::uint64_t session, const QString &reason) { reportLost(session, reason); });
     }
     ~WatchedTransport() override { inner->setLostHandler({}); }
 
@@ -24,6 +24,8 @@ public:
     bool isOpen() const override { return inner->isOpen(); }
     qint64 bytesWaiting() override { return inner->bytesWaiting(); }
     QByteArray read(qint64 maxBytes) override { return inner->read(maxBytes); }
+    std::uint64_t portSession() const override { return inner->portSession(); }
+    std::uint64_t droppedBytes() const override { return inner->droppedBytes(); }
     void send(const QByteArray &frame) override
     {
         ++sends;
