@@ -42,18 +42,21 @@ bool LiveRecorder::start(std::unique_ptr<QIODevice> opened, const QString &devic
             failure = QStringLiteral("the file holds something else than a live-data recording");
             return false;
         }
-        if (!opened->seek(opened->size())) {
+        // A recording cut off inside a row (a crash, a full disk) goes on on
+        // a line of its own: a row glued to the broken one would be lost, or
+        // worse, read as a row with the broken one's time.
+        char last = '\n';
+        if (!opened->seek(opened->size() - 1) || !opened->getChar(&last) || !opened->seek(opened->size())) {
             failure = opened->errorString();
             return false;
         }
+        if (last != '\n')
+            pending = "\n";
     }
     device = std::move(opened);
-    if (device->size() == 0) {
+    if (device->size() == 0)
         pending = header;
-        if (!writePending())
-            return false;
-    }
-    return true;
+    return writePending();
 }
 
 bool LiveRecorder::append(const QDateTime &when, const LiveData &live)

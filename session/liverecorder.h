@@ -26,8 +26,9 @@ public:
     LiveRecorder &operator=(const LiveRecorder &) = delete;
 
     // Opens the file for appending. A new or empty file gets the header; a
-    // file that holds anything else than a recording is refused rather than
-    // spoiled. False with error() when it cannot be used.
+    // recording that ends inside a row gets a line break first; a file that
+    // holds anything else than a recording is refused rather than spoiled.
+    // False with error() when it cannot be used.
     bool start(const QString &path);
     // The same over a device the caller opened (read-write or write-only);
     // name is what error() reports. An empty device gets the header.

@@ -112,6 +112,20 @@ TEST(LiveRecorder, ContinuesItsOwnFileAndRefusesAForeignOne)
     second.stop();
     EXPECT_EQ(contents(ours).toStdString(), (kHeader + kFrames[0].expectedRow + kFrames[1].expectedRow).toStdString());
 
+    // Cut off inside a row (a crash): the next row starts on a line of its own.
+    const QByteArray cut = kFrames[2].expectedRow.left(30);
+    QFile crashed(ours);
+    ASSERT_TRUE(crashed.open(QIODevice::Append));
+    crashed.write(cut);
+    crashed.close();
+    LiveRecorder again;
+    ASSERT_TRUE(again.start(ours)) << again.error().toStdString();
+    again.append(kStart.addMSecs(kFrames[3].atMs), kFrames[3].live);
+    again.stop();
+    EXPECT_EQ(contents(ours).toStdString(), (kHeader + kFrames[0].expectedRow + kFrames[1].expectedRow + cut + "\n"
+                                             + kFrames[3].expectedRow)
+                                                .toStdString());
+
     const QString foreign = dir.filePath(QStringLiteral("prices.csv"));
     QFile file(foreign);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
