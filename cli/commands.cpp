@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/arguments.h"
 #include "cli/clisession.h"
 #include "cli/exitcodes.h"
 #include "link/liverow.h"
@@ -112,36 +113,8 @@ int openSetFile(const QString &path, ParameterImage &image)
     return kExitFile;
 }
 
-// Takes "-o FILE" and the given flags out of the arguments; false on anything else.
-struct Parsed
-{
-    QString output;
-    QString file;
-    QStringList flags;
-    double duration = -1;
-};
-
-bool parse(const QStringList &arguments, const QStringList &allowedFlags, bool wantsFile, Parsed &p)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        if (a == QLatin1String("-o") && i + 1 < arguments.size()) {
-            p.output = arguments[++i];
-        } else if (a == QLatin1String("--duration") && i + 1 < arguments.size()) {
-            bool ok = false;
-            p.duration = arguments[++i].toDouble(&ok);
-            if (!ok || p.duration < 0 || !allowedFlags.contains(a))
-                return false;
-        } else if (allowedFlags.contains(a)) {
-            p.flags << a;
-        } else if (wantsFile && p.file.isEmpty() && !a.startsWith(QLatin1Char('-'))) {
-            p.file = a;
-        } else {
-            return false;
-        }
-    }
-    return !wantsFile || !p.file.isEmpty();
-}
+using cliargs::parse;
+using cliargs::Parsed;
 
 int usage(const char *command)
 {

@@ -82,6 +82,8 @@ TEST_F(CliTest, UsageHelpAndVersion)
     EXPECT_EQ(run({"frobnicate"}).code, 1);
     EXPECT_EQ(run({"read", "--bogus"}).code, 1);
     EXPECT_EQ(run({"verify"}).code, 1) << "verify needs a file";
+    for (const char *duration : {"nan", "inf", "-1", "1e300"})
+        EXPECT_EQ(run({"live", "--duration", duration}).code, 1) << duration;
     const Result help = run({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains("5 protocol version mismatch")) << help.out.constData();
