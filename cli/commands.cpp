@@ -406,17 +406,7 @@ int commandLive(const CliOptions &options)
         else if (json)
             write(QJsonDocument(liverow::json(now, live)).toJson(QJsonDocument::Compact) + '\n');
         else
-            write(QStringLiteral("%1  %2 rpm  %3 V  %4 deg  blocking %5  neutral %6  side stand %7  storing %8%  "
-                                 "data error %9\n")
-                      .arg(now.toString(QStringLiteral("HH:mm:ss.zzz")))
-                      .arg(live.rpm, 5)
-                      .arg(liveVoltageMillivolts(live.voltageRaw) / 1000.0, 4, 'f', 1)
-                      .arg(live.advance, 2)
-                      .arg(live.blocking != 0 ? "on" : "off", live.neutral == 0 ? "on" : "off",
-                           live.sideStand == 0 ? "on" : "off")
-                      .arg(liverow::storingPercent(live.savingCountdown))
-                      .arg(live.dataError != 0 ? "yes" : "no")
-                      .toUtf8());
+            write(liverow::text(now, live));
     });
     const qint64 endMs = p.duration >= 0 ? static_cast<qint64>(p.duration * 1000) : -1;
     QElapsedTimer clock;
