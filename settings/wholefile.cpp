@@ -47,8 +47,17 @@ bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, b
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         return false;
-    // One byte more than wanted tells a file of exactly maxBytes from a longer one.
-    QByteArray data = file.read(maxBytes + 1);
+    // One byte more than wanted tells a file of exactly maxBytes from a longer
+    // one. Read in pieces the size the file says it has (it may have grown, or
+    // be a device that says 0), so that a small file costs a small buffer.
+    QByteArray data;
+    while (data.size() <= maxBytes) {
+        const qint64 left = maxBytes + 1 - data.size();
+        const QByteArray piece = file.read(qBound(qMin<qint64>(4096, left), file.size() - data.size() + 1, left));
+        if (piece.isEmpty())
+            break;
+        data += piece;
+    }
     if (file.error() != QFileDevice::NoError)
         return false;
     const bool cut = data.size() > maxBytes;
