@@ -43,7 +43,10 @@ bool parse(const QStringList &arguments, const QStringList &allowedFlags, bool w
         const QString &a = arguments[i];
         if (a == QLatin1String("-o") && i + 1 < arguments.size()) {
             p.output = arguments[++i];
-        } else if (a == QLatin1String("--duration") && i + 1 < arguments.size()) {
+        } else if (a == QLatin1String("--duration")) {
+            // Never a flag of its own: without a number it is a usage error.
+            if (i + 1 == arguments.size())
+                return false;
             bool ok = false;
             p.duration = arguments[++i].toDouble(&ok);
             // Not a number and infinity are no durations.

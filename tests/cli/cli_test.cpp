@@ -84,6 +84,7 @@ TEST_F(CliTest, UsageHelpAndVersion)
     EXPECT_EQ(run({"verify"}).code, 1) << "verify needs a file";
     for (const char *duration : {"nan", "inf", "-1", "1e300"})
         EXPECT_EQ(run({"live", "--duration", duration}).code, 1) << duration;
+    EXPECT_EQ(run({"live", "--csv", "--duration"}).code, 1) << "a duration without its number";
     const Result help = run({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains("5 protocol version mismatch")) << help.out.constData();
