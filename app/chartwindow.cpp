@@ -4,11 +4,25 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// A playback frame: the time text moves in tenths, the dot at each sample.
+constexpr int kReplayFrameMs = 40;
+
+} // namespace
 
 ChartWindow::ChartWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -19,47 +33,164 @@ ChartWindow::ChartWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     png->setObjectName(QStringLiteral("ExportPng"));
     svg = new QPushButton(this);
     svg->setObjectName(QStringLiteral("ExportSvg"));
+    playbackBar = new QWidget(this);
+    playbackBar->setObjectName(QStringLiteral("PlaybackBar"));
+    playButton = new QPushButton(playbackBar);
+    playButton->setObjectName(QStringLiteral("PlaybackPlay"));
+    pauseButton = new QPushButton(playbackBar);
+    pauseButton->setObjectName(QStringLiteral("PlaybackPause"));
+    slider = new QSlider(Qt::Horizontal, playbackBar);
+    slider->setObjectName(QStringLiteral("PlaybackPosition"));
+    // Ride milliseconds: an arrow key steps a second, Page Up/Down ten.
+    slider->setSingleStep(1000);
+    slider->setPageStep(10000);
+    timeLabel = new QLabel(playbackBar);
+    timeLabel->setObjectName(QStringLiteral("PlaybackTime"));
+    closeButton = new QPushButton(playbackBar);
+    closeButton->setObjectName(QStringLiteral("PlaybackClose"));
+    auto *bar = new QHBoxLayout(playbackBar);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->addWidget(playButton);
+    bar->addWidget(pauseButton);
+    bar->addWidget(slider, 1);
+    bar->addWidget(timeLabel);
+    bar->addWidget(closeButton);
+    playbackBar->hide();
+
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(png);
     buttons->addWidget(svg);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(curve, 1);
+    layout->addWidget(playbackBar);
     layout->addLayout(buttons);
     resize(753, 540);
     connect(png, &QPushButton::clicked, this, [this] { exportTo(false); });
     connect(svg, &QPushButton::clicked, this, [this] { exportTo(true); });
+    connect(playButton, &QPushButton::clicked, this, [this] { startPlaying(); });
+    connect(pauseButton, &QPushButton::clicked, this, [this] { pause(); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { closeRecording(); });
+    // Only the user moves the slider with signals on: a drag or a key puts
+    // the dot there, and a playing ride goes on from there.
+    connect(slider, &QSlider::valueChanged, this, [this](int value) {
+        showPosition(value);
+        anchorClock = clock();
+        anchorRide = value;
+    });
     setTexts(chartTexts(0));
-    replay.setInterval(55);
-    connect(&replay, &QTimer::timeout, this, [this] { showReplayAt(replayClock.elapsed()); });
+    QElapsedTimer started;
+    started.start();
+    clock = [started] { return started.elapsed(); };
+    replay.setInterval(kReplayFrameMs);
+    connect(&replay, &QTimer::timeout, this, [this] { playbackStep(); });
 }
 
-void ChartWindow::play(const Recording &recording)
+void ChartWindow::setClock(CurveChart::Clock newClock)
 {
-    std::vector<QPointF> points;
-    points.reserve(recording.samples.size());
-    for (const RecordedSample &s : recording.samples)
-        points.emplace_back(s.rpm, s.advance);
-    curve->setRecording(std::move(points));
-    ride = recording.samples;
-    rideNext = 0;
-    curve->clearLive();
-    replayClock.start();
-    if (!ride.empty())
-        replay.start();
+    clock = newClock;
+    curve->setClock(std::move(newClock));
 }
 
-void ChartWindow::showReplayAt(qint64 rideMs)
+void ChartWindow::play(const Recording &recording, const QString &name)
 {
-    if (ride.empty())
+    const std::vector<qint64> times = rideTimes(recording.samples);
+    std::vector<CurveChart::LiveSample> ride;
+    ride.reserve(times.size());
+    for (std::size_t i = 0; i < times.size(); ++i)
+        ride.push_back({times[i], recording.samples[i].rpm, recording.samples[i].advance});
+    // The slider counts in int milliseconds: over 24 days of riding is cut there.
+    rideLength = times.empty() ? 0 : std::min<qint64>(times.back(), std::numeric_limits<int>::max());
+    curve->setRecording(std::move(ride), name);
+    if (!curve->hasRecording()) {
+        closeRecording();
         return;
-    const qint64 first = ride.front().msSinceEpoch;
-    while (rideNext < ride.size() && ride[rideNext].msSinceEpoch - first <= rideMs) {
-        curve->setLivePoint(ride[rideNext].rpm, ride[rideNext].advance);
-        ++rideNext;
     }
-    if (rideNext >= ride.size())
+    {
+        const QSignalBlocker quiet(slider);
+        slider->setRange(0, int(rideLength));
+    }
+    // Room for the longest time this ride shows, so the bar does not jump.
+    const QString longest = rideTimeText(rideLength);
+    timeLabel->setMinimumWidth(timeLabel->fontMetrics().horizontalAdvance(longest + QStringLiteral(" / ") + longest));
+    playbackBar->show();
+    showPosition(0);
+    running = false;
+    startPlaying();
+}
+
+void ChartWindow::closeRecording()
+{
+    pause();
+    curve->clearRecording();
+    rideLength = 0;
+    playbackBar->hide();
+}
+
+void ChartWindow::startPlaying()
+{
+    if (!curve->hasRecording())
+        return;
+    if (curve->playbackPosition() >= rideLength)
+        showPosition(0);
+    anchorClock = clock();
+    anchorRide = curve->playbackPosition();
+    running = true;
+    replay.start();
+    showButtons();
+}
+
+void ChartWindow::pause()
+{
+    playbackStep();
+    running = false;
+    replay.stop();
+    showButtons();
+}
+
+void ChartWindow::playbackStep()
+{
+    if (!running)
+        return;
+    if (slider->isSliderDown()) {
+        // Held by the mouse: the ride waits where the slider is.
+        anchorClock = clock();
+        anchorRide = slider->value();
+        return;
+    }
+    qint64 at = anchorRide + (clock() - anchorClock);
+    if (at >= rideLength) {
+        at = rideLength;
+        running = false;
         replay.stop();
+        showButtons();
+    }
+    showPosition(at);
+}
+
+void ChartWindow::showPosition(qint64 rideMs)
+{
+    rideMs = std::clamp<qint64>(rideMs, 0, rideLength);
+    curve->setPlaybackPosition(rideMs);
+    if (slider->value() != rideMs) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(int(rideMs));
+    }
+    timeLabel->setText(QStringLiteral("%1 / %2").arg(rideTimeText(rideMs), rideTimeText(rideLength)));
+}
+
+void ChartWindow::showButtons()
+{
+    playButton->setEnabled(!running);
+    pauseButton->setEnabled(running);
+}
+
+void ChartWindow::hideEvent(QHideEvent *event)
+{
+    // A ride nobody watches does not run on.
+    if (running)
+        pause();
+    QWidget::hideEvent(event);
 }
 
 void ChartWindow::setTexts(const ChartTexts &texts)
@@ -67,7 +198,11 @@ void ChartWindow::setTexts(const ChartTexts &texts)
     setWindowTitle(extraText(texts.title));
     png->setText(extraText(texts.exportPng));
     svg->setText(extraText(texts.exportSvg));
-    curve->setTexts({extraText(texts.rpmAxis), extraText(texts.advanceAxis), extraText(texts.limiter)});
+    playButton->setText(extraText(texts.play));
+    pauseButton->setText(extraText(texts.pause));
+    closeButton->setText(extraText(texts.closeRecording));
+    curve->setTexts({extraText(texts.rpmAxis), extraText(texts.advanceAxis), extraText(texts.limiter),
+                     extraText(texts.liveLegend)});
 }
 
 void ChartWindow::exportTo(bool asSvg)

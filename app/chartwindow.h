@@ -3,17 +3,19 @@
 #include "session/recordingreader.h"
 #include "widgets/curvechart.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
 #include <vector>
 
+class QLabel;
 class QPushButton;
+class QSlider;
 struct ChartTexts;
 
-// The curve chart's own window: non-modal, resizable, with its two exports.
-// The main window owns it and feeds its chart.
+// The curve chart's own window: non-modal, resizable, with its two exports
+// and, while a recording is open, its playback controls. The main window owns
+// it and feeds its chart.
 class ChartWindow : public QWidget
 {
     Q_OBJECT
@@ -28,26 +30,50 @@ public:
     using PathChooser = std::function<QString(const QString &filter)>;
     void setPathChooser(PathChooser chooser) { choosePath = std::move(chooser); }
 
-    // Plays a recorded ride back: its points stay behind the curve, and the
-    // dot runs through them at the pace they were recorded.
-    void play(const Recording &recording);
-    bool playing() const { return replay.isActive(); }
-    // Shows every sample recorded up to this many milliseconds into the ride;
-    // the replay timer calls it, tests call it directly.
-    void showReplayAt(qint64 rideMs);
+    // The clock of the playback and of the chart's live trail; tests put
+    // their own in.
+    void setClock(CurveChart::Clock clock);
+
+    // Opens a recorded ride (in place of one open before) under this name and
+    // plays it from its start at the pace it was recorded, beside the live
+    // dot. At its end it stops; Play then starts it again from the start.
+    void play(const Recording &recording, const QString &name);
+    // Removes the recording's dot, trail and legend entry and its controls.
+    void closeRecording();
+    bool playing() const { return running; }
+    // One frame of playback: moves the recording's dot to where the clock
+    // says the ride is. The replay timer calls it; tests call it after moving
+    // their clock.
+    void playbackStep();
 
     QPushButton *pngButton() const { return png; }
     QPushButton *svgButton() const { return svg; }
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private:
     void exportTo(bool asSvg);
+    void startPlaying();
+    void pause();
+    void showPosition(qint64 rideMs);
+    void showButtons();
 
     CurveChart *curve = nullptr;
     QPushButton *png = nullptr;
     QPushButton *svg = nullptr;
+    QWidget *playbackBar = nullptr;
+    QPushButton *playButton = nullptr;
+    QPushButton *pauseButton = nullptr;
+    QPushButton *closeButton = nullptr;
+    QSlider *slider = nullptr;
+    QLabel *timeLabel = nullptr;
     PathChooser choosePath;
-    std::vector<RecordedSample> ride;
-    std::size_t rideNext = 0;
+    CurveChart::Clock clock;
+    qint64 rideLength = 0;
+    bool running = false;
+    // Playing, the ride stands at anchorRide + (clock() - anchorClock).
+    qint64 anchorClock = 0;
+    qint64 anchorRide = 0;
     QTimer replay;
-    QElapsedTimer replayClock;
 };

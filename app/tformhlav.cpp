@@ -6,6 +6,7 @@
 #include "i18n/language.h"
 #include "ui_tformhlav.h"
 #include "widgets/designfont.h"
+#include "widgets/designstyle.h"
 #include "widgets/pictures.h"
 #include "widgets/screenplace.h"
 #include "widgets/tcgauge.h"
@@ -79,11 +80,13 @@ void TFormHlav::setUpControls()
     for (QWidget *w : all) {
         const QVariant height = w->property("fontHeight");
         if (height.isValid()) {
-            QFont f = w->font();
-            f.setPixelSize(height.toInt());
+            QFont f = designFont(height.toInt());
             f.setBold(w->property("fontBold").toBool());
             w->setFont(f);
         }
+        // Tick squares and caption spacing of the design's proportions.
+        if (auto *box = qobject_cast<QCheckBox *>(w))
+            box->setStyle(designStyle());
         // Controls designed with a tooltip keep showing one when a language
         // rewrites their hint; the others only feed the status bar.
         w->setProperty("showsTooltip", !w->toolTip().isEmpty());
@@ -122,47 +125,38 @@ void TFormHlav::setUpControls()
     setOuterGeometry(QRect(0, 0, kDesignWidth, kDesignHeight));
 }
 
-QFileDialog *TFormHlav::OpenDialog1()
+std::unique_ptr<QFileDialog> TFormHlav::OpenDialog1()
 {
-    if (!openDialog) {
-        openDialog = new QFileDialog(this);
-        openDialog->setObjectName(QStringLiteral("OpenDialog1"));
-        openDialog->setAcceptMode(QFileDialog::AcceptOpen);
-        openDialog->setFileMode(QFileDialog::ExistingFile);
-        openDialog->setDefaultSuffix(QStringLiteral("ign"));
-        openDialog->setNameFilters(
-            {QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
-        openDialog->setSizeGripEnabled(true);
-        openDialog->selectFile(openDialogFile);
-    }
-    return openDialog;
+    auto dialog = std::make_unique<QFileDialog>(this);
+    dialog->setObjectName(QStringLiteral("OpenDialog1"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(QStringLiteral("ign"));
+    dialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)"), QStringLiteral("All Files (*.*)")});
+    dialog->setSizeGripEnabled(true);
+    dialog->selectFile(openDialogFile);
+    return dialog;
 }
 
-QFileDialog *TFormHlav::SaveDialog1()
+std::unique_ptr<QFileDialog> TFormHlav::SaveDialog1()
 {
-    if (!saveDialog) {
-        saveDialog = new QFileDialog(this);
-        saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
-        saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-        saveDialog->setFileMode(QFileDialog::AnyFile);
-        saveDialog->setDefaultSuffix(QStringLiteral("ign"));
-        saveDialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
-        // Asks before an existing file is overwritten.
-        saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-        saveDialog->setSizeGripEnabled(true);
-        saveDialog->selectFile(saveDialogFile);
-    }
-    return saveDialog;
+    auto dialog = std::make_unique<QFileDialog>(this);
+    dialog->setObjectName(QStringLiteral("SaveDialog1"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(QStringLiteral("ign"));
+    dialog->setNameFilters({QStringLiteral("Ignition Parametrs(*.ign)")});
+    // Asks before an existing file is overwritten.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog->setSizeGripEnabled(true);
+    dialog->selectFile(saveDialogFile);
+    return dialog;
 }
 
 void TFormHlav::setDialogFileNames(const QString &openFile, const QString &saveFile)
 {
     openDialogFile = openFile;
     saveDialogFile = saveFile;
-    if (openDialog)
-        openDialog->selectFile(openFile);
-    if (saveDialog)
-        saveDialog->selectFile(saveFile);
 }
 
 void TFormHlav::bindHandlers()
@@ -277,8 +271,11 @@ void TFormHlav::closeEvent(QCloseEvent *event)
 
 void TFormHlav::centreOnScreen()
 {
+    // On a screen shorter than the window, centring alone would put the title
+    // bar above the screen, out of the mouse's reach.
     const QRect outer = outerGeometry();
-    setOuterGeometry(QRect(screenplace::centred(QSize(kDesignWidth, kDesignHeight)), outer.size()));
+    setOuterGeometry(screenplace::withTitleBarOnScreen(
+        QRect(screenplace::centred(QSize(kDesignWidth, kDesignHeight)), outer.size())));
 }
 
 QRect TFormHlav::outerGeometry() const

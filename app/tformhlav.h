@@ -46,6 +46,9 @@ public:
     static constexpr int kDesignWidth = 761;
     static constexpr int kDesignHeight = 822;
     static constexpr int kTickMs = 55;
+    // The ticks after start (about 3 s) within which a unit must answer, or a
+    // window without any [PORTS] mapping says where the adapter is chosen.
+    static constexpr int kFirstRunHintTicks = 55;
 
     // Uses the serial port unless a transport is given (tests use scripted ones).
     explicit TFormHlav(std::unique_ptr<Transport> transport = nullptr, QWidget *parent = nullptr);
@@ -74,10 +77,14 @@ public:
     QRect outerGeometry() const;
     void setOuterGeometry(const QRect &outer);
 
-    // The two file dialogs are made on first use: building one costs a third
-    // of the window's start-up. The file names they propose are kept until then.
-    QFileDialog *OpenDialog1();
-    QFileDialog *SaveDialog1();
+    // The two file dialogs, made afresh for each Open and Save, proposing the
+    // file names kept here, and gone as soon as the command has its answer. A
+    // file dialog kept hidden between commands is not harmless: its file-name
+    // completer restarts a completion that found nothing once the folder has
+    // loaded, even with the dialog closed, and its popup then takes the
+    // keyboard from the window and from the next dialog.
+    std::unique_ptr<QFileDialog> OpenDialog1();
+    std::unique_ptr<QFileDialog> SaveDialog1();
     void setDialogFileNames(const QString &openFile, const QString &saveFile);
     QTimer *timer() const { return Timer1; }
     // How a file dialog is run: by default modally, giving the chosen file or
@@ -91,11 +98,14 @@ public:
     // Where the chooser gets its devices (by default the system's serial ports).
     void setDeviceLister(SerialDeviceLister lister) { deviceLister = std::move(lister); }
     // The informative text of the "Com opening error" box: the device, the
-    // system's reason, and what the technician can do about it.
-    static QString comOpeningDetails(const QString &device, const QString &reason);
-    // How F1 opens a manual (by default the desktop's viewer), and where it
-    // looks for them (by default beside the program and in an installation).
-    void setDocumentOpener(std::function<void(const QUrl &)> opener) { documentOpener = std::move(opener); }
+    // system's reason, and what the technician can do about it, in the
+    // language of languageIndex.
+    static QString comOpeningDetails(const QString &device, const QString &reason, std::uint8_t languageIndex);
+    // How F1 opens a manual (by default the desktop's viewer; true when one
+    // took it), and where it looks for them (by default beside the program
+    // and in an installation).
+    using DocumentOpener = std::function<bool(const QUrl &)>;
+    void setDocumentOpener(DocumentOpener opener) { documentOpener = std::move(opener); }
     void setManualFolders(const QStringList &folders) { manualFolders = folders; }
     // The manual of a language index; empty for an index without one.
     static QString manualFileName(std::uint8_t languageIndex);
@@ -165,13 +175,16 @@ private:
     void saveSettings();
     void applyCommandLine(const QStringList &arguments);
     void openPort();
+    void showComOpeningError();
     void closePort();
     void applyLanguage();
     void selectLanguage(std::uint8_t index);
     void applyCaptionSet(std::uint8_t index);
     void applyExtraCaptions(std::uint8_t index);
-    // Maps COM n to a device in [PORTS] and reopens the port on it; false,
-    // with a message box and nothing changed, when the file cannot be written.
+    // Opens the port on a device and maps COM n to it in [PORTS]; false, with
+    // a message box, [PORTS] and COM n as they were and COM n's device open
+    // again, when the device cannot be opened (unless only for the user's
+    // rights) or the file cannot be written.
     bool mapPort(int comNumber, const QString &device);
     std::array<QAction *, 10> comItems() const;
     std::array<QLabel *, 8> testLabels() const;
@@ -185,6 +198,7 @@ private:
     // and sets *problem when it failed.
     QString printWindow(QString *problem);
     void showFileError(const QString &path, const QString &reason);
+    void showHelpFileError(const QString &manual);
     void rememberParameterFile(const QString &path);
 
     // What the session reports, shown on the controls.
@@ -193,6 +207,7 @@ private:
     void showVersionMismatch(const QString &text);
     void showPortLost(const QString &device, const QString &reason);
     void showPortRestored(const QString &device);
+    void showFirstRunHint();
 
     std::unique_ptr<Ui::TFormHlav> ui;
     UnitSession unit;
@@ -212,18 +227,19 @@ private:
     QStringList commandLine;
     bool testMode = false;
 
-    QFileDialog *openDialog = nullptr;
-    QFileDialog *saveDialog = nullptr;
     QString openDialogFile = QStringLiteral(" ");
     QString saveDialogFile;
     bool hintHandlerInstalled = false;
     FileChooser fileChooser;
     DeviceChooserRunner deviceChooserRunner;
     SerialDeviceLister deviceLister = listSerialDevices;
-    std::function<void(const QUrl &)> documentOpener;
+    DocumentOpener documentOpener;
     QStringList manualFolders;
     ChartWindow *chartWindow = nullptr;
     std::unique_ptr<LiveRecorder> recorder;
     // The curve row shown lit, -1 for none.
     int litRow = -1;
+    // Ticks counted up to kFirstRunHintTicks, and whether a unit has answered.
+    int ticksSinceStart = 0;
+    bool unitAnswered = false;
 };

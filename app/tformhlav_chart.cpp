@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -60,9 +61,14 @@ ChartWindow *TFormHlav::ensureChartWindow()
     chartWindow = new ChartWindow(this);
     chartWindow->setTexts(chartTexts(unit.language().index()));
     const QRect stored = readWindowPlace(settingspaths::settingsFile(), kChartSection, QRect());
-    // A place left on a monitor unplugged since would hide the window.
-    if (stored.width() > 0 && stored.height() > 0 && screenplace::onAnyScreen(stored))
-        chartWindow->setGeometry(stored);
+    // A place left on a monitor unplugged since would hide the window. The
+    // place kept is the inner one: the frame and title bar lie around it.
+    if (stored.width() > 0 && stored.height() > 0 && screenplace::onAnyScreen(stored)) {
+        const QMargins frame(screenplace::kFrameWidth / 2, screenplace::kTitleBarHeight, screenplace::kFrameWidth / 2,
+                             screenplace::kFrameWidth / 2);
+        const QRect outer = screenplace::withTitleBarOnScreen(stored + frame);
+        chartWindow->setGeometry(outer - frame);
+    }
     chartWindow->chart()->setImage(unit.image());
     connect(chartWindow->chart(), &CurveChart::pointDragged, this,
             guarded([this](const ParameterImage &edited) { chartEdited(edited); }));
@@ -181,6 +187,7 @@ void TFormHlav::MenuOpenRecordingClick()
         box.exec();
         return;
     }
-    ensureChartWindow()->play(recording);
+    // The legend names the ride by its file, beside the live unit.
+    ensureChartWindow()->play(recording, QFileInfo(path).fileName());
     MenuCurveChartClick();
 }

@@ -43,29 +43,35 @@ void TFormHlav::rememberParameterFile(const QString &path)
 
 void TFormHlav::MenuSaveClick()
 {
-    QFileDialog *dialog = SaveDialog1();
-    dialog->selectNameFilter(kIgnFilter);
-    const QString path = chooseFile(dialog);
+    const QString path = [this] {
+        const std::unique_ptr<QFileDialog> dialog = SaveDialog1();
+        dialog->selectNameFilter(kIgnFilter);
+        return chooseFile(dialog.get());
+    }();
     if (path.isEmpty())
         return;
-    // The file holds the normalised set that the screen then shows.
+    // The file holds the normalised set that the screen then shows. Nothing
+    // is shown before the file is saved: a save that fails leaves the image
+    // and the screen as they were.
+    const ParameterImage before = unit.image();
     CaptureControls();
     NormaliseImage();
-    ShowImage();
     // Written beside the old file and moved over it only when complete, so a
     // full disk or a pulled stick never costs the technician the file they had.
     QString reason;
     if (!saveParameterFile(path, unit.image(), &reason)) {
+        unit.image() = before;
         showFileError(path, reason);
         return;
     }
+    ShowImage();
     rememberParameterFile(path);
     setDialogFileNames(path, saveDialogFile);
 }
 
 void TFormHlav::MenuOpenClick()
 {
-    const QString path = chooseFile(OpenDialog1());
+    const QString path = chooseFile(OpenDialog1().get());
     if (!path.isEmpty()) {
         QString reason;
         switch (openParameterFile(path, unit.image(), &reason)) {

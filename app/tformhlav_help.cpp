@@ -1,10 +1,12 @@
-// Help: the manual of the current language, opened the platform's way.
+// Help: the manual of the current language, opened the platform's way; a
+// manual that cannot be opened is reported with the message table's help error.
 #include "app/tformhlav.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QUrl>
 
 QString TFormHlav::manualFileName(std::uint8_t languageIndex)
@@ -40,12 +42,22 @@ void TFormHlav::MenuContensClick()
         if (!manual.isFile())
             continue;
         const QUrl url = QUrl::fromLocalFile(manual.absoluteFilePath());
-        // Whether a viewer started is not looked at: a missing viewer simply shows nothing.
-        if (documentOpener)
-            documentOpener(url);
-        else
-            QDesktopServices::openUrl(url);
+        const bool opened = documentOpener ? documentOpener(url) : QDesktopServices::openUrl(url);
+        if (!opened)
+            showHelpFileError(manual.absoluteFilePath());
         return;
     }
-    // No manual installed: nothing happens, as with a viewer that does not start.
+    // No manual installed: the box names the file where it belongs.
+    showHelpFileError(folders.isEmpty() ? name : QDir(folders.first()).filePath(name));
+}
+
+void TFormHlav::showHelpFileError(const QString &manual)
+{
+    // The message table's help error, naming the manual that was tried rather
+    // than the table's own help file name, which is not what F1 opens.
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                    unit.language().messages().helpFileOpenError(QDir::toNativeSeparators(manual)),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("HelpFileOpenErrorBox"));
+    box.exec();
 }

@@ -94,9 +94,13 @@ void TFormHlav::CheckBoxProgHnedMouseUp(QObject *)
 
 void TFormHlav::CheckBoxProgHnedClick()
 {
-    const bool ticked = ui->CheckBoxProgHned->isChecked();
-    ui->CheckBoxProgHned->setAutoFillBackground(ticked);
-    QPalette pal = ui->CheckBoxProgHned->palette();
-    pal.setColor(QPalette::Window, ticked ? QColor(255, 0, 0) : palette().color(QPalette::Button));
-    ui->CheckBoxProgHned->setPalette(pal);
+    // Red while every edit goes straight into the unit. A check box fills its
+    // background in its own role (the button face), and only with auto fill
+    // on; unticked it shows the button face it stands on.
+    QCheckBox *box = ui->CheckBoxProgHned;
+    const bool ticked = box->isChecked();
+    QPalette pal = box->palette();
+    pal.setColor(box->backgroundRole(), ticked ? QColor(255, 0, 0) : palette().color(QPalette::Button));
+    box->setPalette(pal);
+    box->setAutoFillBackground(ticked);
 }

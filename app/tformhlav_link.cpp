@@ -2,6 +2,9 @@
 // the transfer commands, and what the session reports, shown on the controls.
 #include "app/tformhlav.h"
 
+#include "i18n/extracaptions.h"
+#include "link/portnames.h"
+#include "link/portopenproblem.h"
 #include "link/telemetry.h"
 #include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
@@ -52,35 +55,65 @@ void TFormHlav::bindSession()
     connect(&unit, &UnitSession::portLost, this, &TFormHlav::showPortLost);
     connect(&unit, &UnitSession::portRestored, this, &TFormHlav::showPortRestored);
     connect(&unit, &UnitSession::ticked, this, [this] { highlightCurveRow(); });
+    connect(&unit, &UnitSession::connectionChanged, this, [this](bool connected) {
+        if (connected)
+            unitAnswered = true;
+    });
 }
 
 // ---- The serial port
 
 void TFormHlav::openPort()
 {
-    if (unit.openPort() != UnitSession::OpenResult::Failed)
-        return;
+    if (unit.openPort() == UnitSession::OpenResult::Failed)
+        showComOpeningError();
+}
+
+void TFormHlav::showComOpeningError()
+{
     // The text stays the same in every language; the system's reason (no such
-    // device, permission denied) goes beside it, since the technician needs it.
+    // device, permission denied) goes beside it, since the technician needs it,
+    // and what to do about it follows in the window's language.
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
                     QStringLiteral("Com opening error"), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ComOpeningErrorBox"));
-    box.setInformativeText(comOpeningDetails(unit.lastOpenDevice(), unit.lastOpenError()));
+    box.setInformativeText(comOpeningDetails(unit.lastOpenDevice(), unit.lastOpenError(), unit.language().index()));
     box.exec();
 }
 
-QString TFormHlav::comOpeningDetails(const QString &device, const QString &reason)
+namespace {
+
+// A device that is there but kept closed (by the user's rights, or by another
+// program holding it) is the right device: the box says what to do about it.
+bool thereButClosed(const QString &device, const QString &reason)
 {
-    // The port refuses a user outside the device's group with "Permission
-    // denied", and its lock file with "Permission error while locking the
-    // device" or "... while creating lock file"; any other reason means
-    // nothing answers at that name.
-    const bool permission = reason.contains(QLatin1String("Permission"), Qt::CaseInsensitive);
-    const QString advice =
-        permission ? QStringLiteral("Your user may not open this device. Join the group dialout "
-                                    "(sudo usermod -aG dialout $USER), then log out and in again.")
-                   : QStringLiteral("Plug the adapter in, or choose its device in Com → Choose device….");
-    return QStringLiteral("%1: %2\n\n%3").arg(device, reason, advice);
+    const PortOpenProblem problem = portOpenProblem(device, reason);
+    return problem == PortOpenProblem::NoAccess || problem == PortOpenProblem::InUse;
+}
+
+} // namespace
+
+QString TFormHlav::comOpeningDetails(const QString &device, const QString &reason, std::uint8_t languageIndex)
+{
+    // The port refuses a user outside the device's group and a device that
+    // another program holds with the same kind of reason ("Permission denied",
+    // "Permission error while locking the device"); the device's own rights
+    // tell them apart. Any other reason means nothing answers at that name.
+    const PortAdviceTexts &advice = portAdviceTexts(languageIndex);
+    QString what;
+    switch (portOpenProblem(device, reason)) {
+    case PortOpenProblem::InUse:
+        what = extraText(advice.inUse);
+        break;
+    case PortOpenProblem::NoAccess:
+        what = extraText(advice.noRight);
+        break;
+    case PortOpenProblem::Missing:
+    case PortOpenProblem::Other:
+        what = extraText(advice.notThere).arg(chooseDeviceMenuPath(languageIndex));
+        break;
+    }
+    return QStringLiteral("%1: %2\n\n%3").arg(device, reason, what);
 }
 
 void TFormHlav::closePort()
@@ -128,30 +161,44 @@ void TFormHlav::MenuChooseDeviceClick()
     DeviceChooser dialog(deviceLister, settingspaths::settingsFile(), unit.portNumber(), unit.language().index(),
                          this);
     const bool accepted = deviceChooserRunner ? deviceChooserRunner(dialog) : dialog.exec() == QDialog::Accepted;
-    if (!accepted)
-        return;
-    // The stable by-id name survives the adapter moving to another USB socket
-    // or being enumerated in another order; the plain path is all some have.
-    if (const std::optional<SerialDevice> device = dialog.chosenDevice())
-        mapPort(dialog.chosenCom(), device->preferredPath());
+    // A listed device comes as its stable by-id name where it has one: that
+    // survives the adapter moving to another USB socket or being enumerated
+    // in another order.
+    if (accepted && !dialog.chosenPath().isEmpty())
+        mapPort(dialog.chosenCom(), dialog.chosenPath());
 }
 
 bool TFormHlav::mapPort(int comNumber, const QString &device)
 {
+    // The device is tried before it is kept: a name nothing answers at (a
+    // typing error, an adapter not plugged in) would otherwise be refused at
+    // every start. A device only the user's rights or another program keep
+    // closed is kept all the same, since the box says what to do, and then it
+    // opens.
+    closePort();
+    const bool opened = unit.openPortOn(device) == UnitSession::OpenResult::Opened;
+    if (!opened && !thereButClosed(device, unit.lastOpenError())) {
+        showComOpeningError();
+        unit.openPort();
+        return false;
+    }
     // Written at once rather than at close: the mapping is the user's own
-    // section, and the port is opened through it right away.
+    // section, and start-up opens the port through it.
     QString reason;
     if (!writePortMapping(settingspaths::settingsFile(), comNumber, device, &reason)) {
         QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), reason, QMessageBox::Ok,
                         this);
         box.setObjectName(QStringLiteral("PortMappingErrorBox"));
         box.exec();
+        // Nothing kept: COM n stands for what it stood for, and that is open again.
+        closePort();
+        unit.openPort();
         return false;
     }
     unit.setPortNumber(static_cast<std::uint8_t>(comNumber));
     checkComItem();
-    closePort();
-    openPort();
+    if (!opened)
+        showComOpeningError();
     return true;
 }
 
@@ -173,6 +220,20 @@ void TFormHlav::showPortRestored(const QString &device)
 void TFormHlav::Timer1Timer()
 {
     unit.tick();
+    if (ticksSinceStart < kFirstRunHintTicks && ++ticksSinceStart == kFirstRunHintTicks)
+        showFirstRunHint();
+}
+
+void TFormHlav::showFirstRunHint()
+{
+    // A first run, most likely: nothing mapped, and nothing answers on the
+    // port start-up opened. Said once; the menus' hints take the bar after it.
+    if (unitAnswered || hasPortMappings(settingspaths::settingsFile()))
+        return;
+    const std::uint8_t language = unit.language().index();
+    ui->StatusBar1->showMessage(extraText(portAdviceTexts(language).firstRun)
+                                    .arg(unit.portNumber())
+                                    .arg(chooseDeviceMenuPath(language)));
 }
 
 void TFormHlav::MenuProgramClick()

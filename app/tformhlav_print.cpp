@@ -3,6 +3,7 @@
 #include "app/tformhlav.h"
 
 #include "params/printpage.h"
+#include "params/regularfile.h"
 #include "ui_tformhlav.h"
 
 #include <QApplication>
@@ -83,6 +84,13 @@ QString TFormHlav::printWindow(QString *problem)
 {
     QPrinter printer(QPrinter::HighResolution);
     const QString pdf = choosePrintTarget(printer);
+    // A FIFO would hold the window until something reads it, and a device or
+    // a folder is no PDF: only a regular file, or none yet, is written.
+    QString why;
+    if (!pdf.isEmpty() && !isRegularOrMissing(pdf, &why)) {
+        *problem = QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(pdf), why);
+        return pdf;
+    }
     const QImage picture = clientPicture();
     QPainter painter;
     if (!painter.begin(&printer)) {

@@ -14,6 +14,19 @@
 
 #include <cstdio>
 
+namespace {
+
+// A file that is there but cannot be read (a FIFO, a device, no permission)
+// leaves the defaults in place without a box at start; one line on the
+// terminal says which file was passed over and why.
+void reportUnread(const QString &problem)
+{
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "Torvo_TCI: not read: %s\n", qPrintable(problem));
+}
+
+} // namespace
+
 void TFormHlav::loadSettings()
 {
     // Every value missing or unusable keeps what start-up has put there.
@@ -26,14 +39,22 @@ void TFormHlav::loadSettings()
     defaults.comPort = unit.portNumber();
     defaults.language = unit.language().index();
     defaults.ignAll = ui->CheckBoxIgnAll->isChecked();
-    const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults);
+    QString problem;
+    const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults, &problem);
+    reportUnread(problem);
 
     QRect bounds = screenplace::storedPlace(stored.left, stored.top, stored.width, stored.height);
-    // A place left on a monitor that has since been unplugged would open the
-    // window where nobody can reach it: it comes back centred on the primary
-    // screen, at its stored size.
-    if (!screenplace::onAnyScreen(bounds))
-        bounds.moveTopLeft(screenplace::centred(bounds.size()));
+    // Without a place in the file the window stays where start-up centred it.
+    if (bounds != outer) {
+        // A place left on a monitor that has since been unplugged would open
+        // the window where nobody can reach it: it comes back centred on the
+        // primary screen, at its stored size.
+        if (!screenplace::onAnyScreen(bounds))
+            bounds.moveTopLeft(screenplace::centred(bounds.size()));
+        // One stored at another scale factor keeps its whole title bar on a
+        // screen, so that the window can still be taken and moved.
+        bounds = screenplace::withTitleBarOnScreen(bounds);
+    }
     setOuterGeometry(bounds);
     unit.setPortNumber(stored.comPort);
     unit.language().setIndex(stored.language);
@@ -42,7 +63,9 @@ void TFormHlav::loadSettings()
     setDialogFileNames(stored.iniDir, stored.iniDir);
     ui->CheckBoxIgnAll->setChecked(stored.ignAll);
 
-    readImageFile(imageFilePath, unit.image());
+    problem.clear();
+    readImageFile(imageFilePath, unit.image(), &problem);
+    reportUnread(problem);
 }
 
 void TFormHlav::saveSettings()
@@ -76,5 +99,7 @@ void TFormHlav::saveSettings()
 
 void TFormHlav::readTestModeMarker()
 {
-    testMode = ::readTestModeMarker(settingspaths::testModeMarker());
+    QString problem;
+    testMode = ::readTestModeMarker(settingspaths::testModeMarker(), &problem);
+    reportUnread(problem);
 }

@@ -3,8 +3,8 @@
 namespace cliargs {
 
 namespace {
-// The live log counts the duration in milliseconds of a qint64.
-constexpr double kLongestDurationS = 9.2e15;
+// The longest live log, in seconds: a year.
+constexpr double kMaxDurationS = 366.0 * 24 * 3600;
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -41,16 +41,16 @@ bool parse(const QStringList &arguments, const QStringList &allowedFlags, bool w
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
-        if (a == QLatin1String("-o") && i + 1 < arguments.size()) {
+        const bool takesValue = a == QLatin1String("-o") || a == QLatin1String("--duration");
+        if (takesValue && i + 1 >= arguments.size())
+            return false;
+        if (a == QLatin1String("-o")) {
             p.output = arguments[++i];
         } else if (a == QLatin1String("--duration")) {
-            // Never a flag of its own: without a number it is a usage error.
-            if (i + 1 == arguments.size())
-                return false;
             bool ok = false;
             p.duration = arguments[++i].toDouble(&ok);
-            // Not a number and infinity are no durations.
-            if (!ok || !(p.duration >= 0 && p.duration <= kLongestDurationS) || !allowedFlags.contains(a))
+            // Finite and within a year: inf, nan and 1e300 are no time to log for.
+            if (!ok || !(p.duration >= 0 && p.duration <= kMaxDurationS) || !allowedFlags.contains(a))
                 return false;
         } else if (allowedFlags.contains(a)) {
             p.flags << a;

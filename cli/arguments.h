@@ -30,9 +30,9 @@ struct CommandLine
 CommandLine parseCommandLine(const QStringList &arguments);
 
 // A command's own arguments: "-o FILE", the given flags, "--duration S" when
-// it is among them (a number of seconds, 0 or more; not infinity, not beyond
-// what the live log can count in milliseconds), and one file when wanted.
-// False on anything else, or when a wanted file is missing.
+// it is among them (a number of seconds from 0 to a year), and one file when
+// wanted. False on anything else: an option without its value, or a wanted
+// file missing.
 struct Parsed
 {
     QString output;

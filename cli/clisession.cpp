@@ -1,5 +1,6 @@
 #include "cli/clisession.h"
 
+#include "link/portopenproblem.h"
 #include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
 
@@ -16,6 +17,11 @@ CliSession::CliSession()
     QObject::connect(&session, &UnitSession::liveDataReceived, [this](const LiveData &data) {
         live = data;
         ++liveFrames;
+    });
+    QObject::connect(&session, &UnitSession::connectionChanged, [this](bool now) {
+        isConnected = now;
+        if (!now)
+            ++losses;
     });
 }
 
@@ -48,10 +54,19 @@ bool CliSession::open(const QString &portOption)
     }
     const QString reason = session.lastOpenError();
     QString hint;
-    if (reason.contains(QStringLiteral("ermission")))
+    switch (portOpenProblem(device, reason)) {
+    case PortOpenProblem::InUse:
+        hint = QStringLiteral("; it is in use by another program, which must let go of it first");
+        break;
+    case PortOpenProblem::NoAccess:
         hint = QStringLiteral("; join the dialout group (sudo usermod -aG dialout $USER) and log in again");
-    else if (reason.contains(QStringLiteral("No such file")) || reason.contains(QStringLiteral("not found")))
+        break;
+    case PortOpenProblem::Missing:
         hint = QStringLiteral("; see the devices there are with: torvo-tci-cli ports");
+        break;
+    case PortOpenProblem::Other:
+        break;
+    }
     std::fprintf(stderr, "torvo-tci-cli: cannot open %s: %s%s\n", qPrintable(device), qPrintable(reason),
                  qPrintable(hint));
     return false;
@@ -76,7 +91,7 @@ bool CliSession::waitFor(const std::function<bool()> &done, int timeoutMs)
 
 int CliSession::run(void (UnitSession::*start)())
 {
-    bool ended = false, succeeded = false, versionWrong = false;
+    bool ended = false, succeeded = false;
     QEventLoop loop;
     const auto ok = QObject::connect(&session, &UnitSession::operationSucceeded, &loop, [&](Operation) {
         ended = succeeded = true;
@@ -86,8 +101,6 @@ int CliSession::run(void (UnitSession::*start)())
         ended = true;
         loop.quit();
     });
-    const auto version = QObject::connect(&session, &UnitSession::versionMismatch,
-                                          [&](const QString &, int) { versionWrong = true; });
     (session.*start)();
     // Five sendings four ticks apart end any step within about 1.1 s; the
     // bound only guards against a tick that never comes.
@@ -97,8 +110,17 @@ int CliSession::run(void (UnitSession::*start)())
     }
     QObject::disconnect(ok);
     QObject::disconnect(failed);
-    QObject::disconnect(version);
     if (succeeded)
         return kExitOk;
-    return versionWrong ? kExitVersion : kExitNoAnswer;
+    switch (session.engine().lastFailure()) {
+    case TransferFailure::Differed:
+        return kExitDiffers;
+    case TransferFailure::Version:
+        return kExitVersion;
+    case TransferFailure::None: // no end within the bound
+    case TransferFailure::NoReply:
+    case TransferFailure::BadCheck:
+        break;
+    }
+    return kExitNoAnswer;
 }

@@ -6,32 +6,51 @@
 #include "link/liverow.h"
 #include "link/serialdevices.h"
 #include "params/parameterfile.h"
+#include "params/regularfile.h"
 #include "params/setdiff.h"
+#include "session/liverecorder.h"
 #include "settings/settingspaths.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
-
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonObject>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
 
-// Ctrl+C ends a loop or a live log cleanly; a signal handler can only set a flag.
+// Ctrl+C, a closed terminal (SIGHUP) or a kill end a loop or a live log
+// cleanly; a signal handler can only set a flag.
 volatile std::sig_atomic_t interrupted = 0;
 
 void catchInterrupt()
 {
     interrupted = 0;
-    std::signal(SIGINT, [](int) { interrupted = 1; });
-    std::signal(SIGTERM, [](int) { interrupted = 1; });
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, [](int) { interrupted = 1; });
+}
+
+// A text from the unit as the terminal is to show it: control characters
+// (ESC could rewrite the screen) and bytes the code page leaves undefined
+// become '?'. JSON escapes them itself.
+QString printable(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter)
+            c = QLatin1Char('?');
+    }
+    return text;
 }
 
 void printJson(const QJsonValue &value)
@@ -83,11 +102,17 @@ QJsonObject identityJson(UnitSession &unit)
             {"protocol_version", unit.identity().version()}};
 }
 
-// Says why an operation failed, for the codes run() gives.
-int reportOperation(int code, CliSession &s, const char *what)
+// Says why an operation failed, for the codes run() gives. differs says what
+// the unit's answer differed from.
+int reportOperation(int code, CliSession &s, const char *what, const QString &differs)
 {
-    if (code == kExitNoAnswer)
-        fail(QStringLiteral("%1: no answer from the unit on %2").arg(QLatin1String(what), s.unit().lastOpenDevice()));
+    const QString device = s.unit().lastOpenDevice();
+    if (code == kExitNoAnswer && s.unit().engine().lastFailure() == TransferFailure::BadCheck)
+        fail(QStringLiteral("%1: garbled replies from the unit on %2 (wrong check bytes)").arg(QLatin1String(what), device));
+    else if (code == kExitNoAnswer)
+        fail(QStringLiteral("%1: no answer from the unit on %2").arg(QLatin1String(what), device));
+    else if (code == kExitDiffers)
+        fail(QStringLiteral("%1: the unit answered, but its set differs from %2").arg(QLatin1String(what), differs));
     else if (code == kExitVersion)
         fail(QStringLiteral("%1: the unit speaks protocol version %2, this tool %3")
                  .arg(QLatin1String(what))
@@ -113,6 +138,17 @@ int openSetFile(const QString &path, ParameterImage &image)
     return kExitFile;
 }
 
+// An output that names a FIFO, a device or a folder is refused before the unit
+// is asked: writing would hang or replace it. kExitOk or kExitFile.
+int checkOutput(const QString &path)
+{
+    QString reason;
+    if (path.isEmpty() || isRegularOrMissing(path, &reason))
+        return kExitOk;
+    fail(QStringLiteral("cannot write %1: %2").arg(path, reason));
+    return kExitFile;
+}
+
 using cliargs::parse;
 using cliargs::Parsed;
 
@@ -122,30 +158,57 @@ int usage(const char *command)
     return kExitUsage;
 }
 
+// A read reads the set twice, the second time to verify the first.
+const QString kReadDiffers = QStringLiteral("its first reading (it breaks the curve rules, or it changes)");
+
 // Reads the unit's set, then programs the file's set over it and verifies it.
 int programOnce(CliSession &s, const ParameterImage &fileSet)
 {
     int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
-        return reportOperation(code, s, "read before programming");
+        return reportOperation(code, s, "read before programming", kReadDiffers);
     s.unit().image() = withFileFields(s.unit().image(), fileSet);
-    return reportOperation(s.run(&UnitSession::startProgram), s, "program");
+    return reportOperation(s.run(&UnitSession::startProgram), s, "program", QStringLiteral("the set sent"));
 }
 
-// Follows the unit's storing until it reports it done.
-void waitForStoring(CliSession &s, bool json)
+enum class Storing { Done, CutOff, Stuck, Interrupted };
+
+// Live frames (about three a second) with the storing count standing still
+// before a unit is taken as stuck.
+constexpr int kStuckLiveFrames = 90;
+
+// Follows the unit's storing through its live data, from the first frame after
+// the verify, until a frame reports it done. A unit that falls silent first
+// (the connection lost, 18 ticks without a frame) may hold a half-stored set.
+Storing waitForStoring(CliSession &s, bool json)
 {
     const bool terminal = !json && ::isatty(STDOUT_FILENO);
-    auto storing = [&] { return s.unit().engine().savingCountdown() != 0; };
-    // The unit reports storing in its next live data; one that never does has
-    // nothing to wait for.
-    if (!s.waitFor(storing, 2000))
-        return;
-    int shown = -1;
+    const int lossesBefore = s.connectionLosses();
+    int shown = -1, reached = 0, lastCount = -1, standing = 0, counted = s.liveCount();
+    std::optional<Storing> end;
     s.waitFor(
         [&] {
-            const int percent = liverow::storingPercent(s.unit().engine().savingCountdown());
-            if (storing() && percent != shown && !json) {
+            if (interrupted)
+                end = Storing::Interrupted;
+            else if (!s.connected() || s.connectionLosses() != lossesBefore)
+                end = Storing::CutOff;
+            if (end || s.liveCount() == counted)
+                return end.has_value();
+            counted = s.liveCount();
+            const int countdown = s.lastLive().savingCountdown;
+            if (countdown == 0) {
+                end = Storing::Done;
+                return true;
+            }
+            standing = countdown == lastCount ? standing + 1 : 0;
+            lastCount = countdown;
+            if (standing >= kStuckLiveFrames) {
+                end = Storing::Stuck;
+                return true;
+            }
+            const int percent = liverow::storingPercent(static_cast<std::uint16_t>(countdown));
+            reached = percent;
+            if (percent != shown && !json) {
                 shown = percent;
                 if (terminal) {
                     const int bars = percent / 5;
@@ -156,13 +219,77 @@ void waitForStoring(CliSession &s, bool json)
                 }
                 std::fflush(stdout);
             }
-            return !storing() || interrupted;
+            return false;
         },
-        30000);
-    if (terminal)
-        std::printf("\rstoring [%s] 100%%\n", QByteArray(20, '#').constData());
-    else if (!json)
-        std::printf("storing done\n");
+        INT_MAX);
+    const Storing result = end.value_or(Storing::Interrupted);
+    const int at = reached;
+    if (result == Storing::Done) {
+        if (terminal)
+            std::printf("\rstoring [%s] 100%%\n", QByteArray(20, '#').constData());
+        else if (!json)
+            std::printf("storing done\n");
+        std::fflush(stdout);
+        return result;
+    }
+    if (terminal && shown >= 0)
+        std::printf("\n");
+    std::fflush(stdout);
+    const QString device = s.unit().lastOpenDevice();
+    if (result == Storing::CutOff)
+        fail(QStringLiteral("storing cut off at %1%: the unit's live data stopped on %2; it may hold a half-stored set")
+                 .arg(at)
+                 .arg(device));
+    else if (result == Storing::Stuck)
+        fail(QStringLiteral("storing stuck at %1%: the unit's live data on %2 show no progress").arg(at).arg(device));
+    else
+        fail(QStringLiteral("storing not followed to its end: interrupted at %1%").arg(at));
+    return result;
+}
+
+// The file a live log goes to. QFile takes a write the system cut short (a
+// full disk, a size limit) for a success as far as it went, and gives no
+// reason; this one writes on until the system refuses and says why.
+class LogFile : public QFile
+{
+public:
+    using QFile::QFile;
+
+protected:
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        qint64 done = 0;
+        while (done < length) {
+            const auto n = ::write(handle(), data + done, static_cast<std::size_t>(length - done));
+            if (n > 0) {
+                done += n;
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                setErrorString(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO)));
+                return -1;
+            }
+        }
+        return done;
+    }
+};
+
+// A write that failed part-way (a full disk) leaves half a row at the end;
+// the file is cut back to its last whole row so that what is there reads.
+void cutTornRow(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    const qint64 size = file.size();
+    const qint64 tail = std::min<qint64>(size, 4096);
+    if (!file.seek(size - tail))
+        return;
+    const QByteArray end = file.read(tail);
+    if (end.size() == tail && !end.endsWith('\n')) {
+        const qsizetype lastLineEnd = end.lastIndexOf('\n');
+        file.resize(size - tail + lastLineEnd + 1);
+    }
 }
 
 } // namespace
@@ -213,10 +340,10 @@ int commandInfo(const CliOptions &options)
         return kExitPort;
     const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
-        return reportOperation(code, s, "info");
+        return reportOperation(code, s, "info", kReadDiffers);
     s.unit().requestLiveData();
     if (!s.waitFor([&] { return s.hasLive(); }, 2000))
-        return reportOperation(kExitNoAnswer, s, "live data");
+        return reportOperation(kExitNoAnswer, s, "live data", {});
     const LiveData &live = s.lastLive();
     const QDateTime now = QDateTime::currentDateTime();
     if (options.json) {
@@ -226,8 +353,9 @@ int commandInfo(const CliOptions &options)
         printJson(o);
     } else {
         const IdentityTexts &t = s.unit().identityTexts();
-        std::printf("unit              %s\n", qPrintable(t.versionText));
-        std::printf("built             %s %s\n", qPrintable(t.dateText.trimmed()), qPrintable(t.timeText));
+        std::printf("unit              %s\n", qPrintable(printable(t.versionText)));
+        std::printf("built             %s %s\n", qPrintable(printable(t.dateText.trimmed())),
+                    qPrintable(printable(t.timeText)));
         std::printf("protocol version  %d\n", s.unit().identity().version());
         std::printf("programmed        %d times\n", live.programmingCount);
         std::printf("engine speed      %d rpm\n", live.rpm);
@@ -246,12 +374,14 @@ int commandRead(const CliOptions &options)
     Parsed p;
     if (!parse(options.arguments, {}, false, p))
         return usage("read");
+    if (const int code = checkOutput(p.output); code != kExitOk)
+        return code;
     CliSession s;
     if (!s.open(options.port))
         return kExitPort;
     const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
-        return reportOperation(code, s, "read");
+        return reportOperation(code, s, "read", kReadDiffers);
     const ParameterImage &image = s.unit().image();
     if (!p.output.isEmpty()) {
         QString reason;
@@ -282,12 +412,18 @@ int commandVerify(const CliOptions &options)
     if (!s.open(options.port))
         return kExitPort;
     int code = s.run(&UnitSession::startRead);
-    if (code != kExitOk)
-        return reportOperation(code, s, "read");
-    const ParameterImage unitSet = s.unit().image();
+    ParameterImage unitSet = s.unit().image();
+    if (code == kExitDiffers) {
+        // The unit answered the read's second reading with another block; that
+        // block is the unit's to compare.
+        const auto &answered = s.unit().engine().differingBlock();
+        std::copy(answered.begin(), answered.end(), unitSet.bytes.begin());
+    } else if (code != kExitOk) {
+        return reportOperation(code, s, "read", kReadDiffers);
+    }
     const ParameterImage wanted = withFileFields(unitSet, fileSet);
     const std::vector<SetDifference> differences = setDifferences(unitSet, wanted);
-    if (!differences.empty()) {
+    if (!differences.empty() || code == kExitDiffers) {
         if (options.json) {
             QJsonArray list;
             for (const SetDifference &d : differences)
@@ -297,6 +433,8 @@ int commandVerify(const CliOptions &options)
             std::printf("the unit's set differs from %s:\n", qPrintable(p.file));
             for (const SetDifference &d : differences)
                 std::printf("  %-18s unit %6d   file %6d\n", qPrintable(d.name), d.unit, d.file);
+            if (differences.empty())
+                std::printf("  (it reads back differently from one reading to the next)\n");
         }
         return kExitDiffers;
     }
@@ -304,7 +442,7 @@ int commandVerify(const CliOptions &options)
     s.unit().image() = wanted;
     code = s.run(&UnitSession::startVerify);
     if (code != kExitOk)
-        return reportOperation(code, s, "verify");
+        return reportOperation(code, s, "verify", p.file);
     if (options.json)
         printJson(QJsonObject{{"same", true}});
     else
@@ -332,12 +470,12 @@ int commandProgram(const CliOptions &options)
         const int code = programOnce(s, fileSet);
         if (code != kExitOk)
             return code;
-        if (!noWait)
-            waitForStoring(s, options.json);
+        if (!noWait && waitForStoring(s, options.json) != Storing::Done)
+            return kExitNoAnswer;
         if (options.json)
             printJson(QJsonObject{{"programmed", true}, {"unit", identityJson(s.unit())}});
         else
-            std::printf("programmed %s\n", qPrintable(s.unit().identityTexts().versionText));
+            std::printf("programmed %s\n", qPrintable(printable(s.unit().identityTexts().versionText)));
         return kExitOk;
     }
 
@@ -347,21 +485,22 @@ int commandProgram(const CliOptions &options)
     while (!interrupted) {
         std::printf("waiting for a unit...\n");
         std::fflush(stdout);
-        s.waitFor([&] { return !s.unit().engine().noConnection() || interrupted; }, INT_MAX);
+        s.waitFor([&] { return s.connected() || interrupted; }, INT_MAX);
         if (interrupted)
             break;
-        const int code = programOnce(s, fileSet);
-        if (code == kExitOk) {
-            if (!noWait)
-                waitForStoring(s, false);
+        const bool done = programOnce(s, fileSet) == kExitOk && (noWait || waitForStoring(s, false) == Storing::Done);
+        if (done) {
             ++programmed;
-            std::printf("unit %d programmed: %s\n", programmed, qPrintable(s.unit().identityTexts().versionText));
+            std::printf("unit %d programmed: %s\n", programmed,
+                        qPrintable(printable(s.unit().identityTexts().versionText)));
         } else {
             ++failed;
         }
         std::printf("unplug the unit\n");
         std::fflush(stdout);
-        s.waitFor([&] { return s.unit().engine().noConnection() || interrupted; }, INT_MAX);
+        // The next unit may answer within a tick or two of this one's going.
+        const int losses = s.connectionLosses();
+        s.waitFor([&] { return !s.connected() || s.connectionLosses() != losses || interrupted; }, INT_MAX);
     }
     std::printf("%d units programmed, %d failed\n", programmed, failed);
     return kExitOk;
@@ -377,43 +516,76 @@ int commandLive(const CliOptions &options)
     const bool json = options.json || p.flags.contains(QStringLiteral("--json"));
     if (csv && json)
         return usage("live");
-
-    // A file is written whole when the log ends, or not at all.
-    QSaveFile file(p.output);
-    if (!p.output.isEmpty() && !file.open(QIODevice::WriteOnly)) {
-        fail(QStringLiteral("cannot write %1: %2").arg(p.output, file.errorString()));
-        return kExitFile;
-    }
-    auto write = [&](const QByteArray &bytes) {
-        if (p.output.isEmpty()) {
-            std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-            std::fflush(stdout);
-        } else {
-            file.write(bytes);
-        }
-    };
+    if (const int code = checkOutput(p.output); code != kExitOk)
+        return code;
 
     CliSession s;
     if (!s.open(options.port))
         return kExitPort;
+
+    // Rows reach the file as they come, so a log that is cut off (a hang-up,
+    // a kill, a full disk) keeps what came before. CSV goes through the
+    // window's recorder: rows held for at most a second of their own time,
+    // then written and flushed. JSON and text rows are written and flushed
+    // one by one, as on standard output. The file is started anew.
+    LiveRecorder recorder;
+    std::unique_ptr<QFile> rowFile;
+    const QString outputName = p.output.isEmpty() ? QStringLiteral("standard output") : p.output;
+    if (!p.output.isEmpty()) {
+        auto file = std::make_unique<LogFile>(p.output);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+            fail(QStringLiteral("cannot write %1: %2").arg(p.output, file->errorString()));
+            return kExitFile;
+        }
+        if (!csv) {
+            rowFile = std::move(file);
+        } else if (!recorder.start(std::move(file), p.output)) {
+            fail(QStringLiteral("cannot write %1: %2").arg(p.output, recorder.error()));
+            return kExitFile;
+        }
+    }
+    QString writeError;
+    auto writeBytes = [&](const QByteArray &bytes) {
+        if (rowFile) {
+            if (rowFile->write(bytes) != bytes.size())
+                writeError = rowFile->errorString();
+        } else if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout)
+                       != static_cast<std::size_t>(bytes.size())
+                   || std::fflush(stdout) != 0) {
+            writeError = QString::fromLocal8Bit(std::strerror(errno));
+        }
+    };
+
     catchInterrupt();
-    if (csv)
-        write(liverow::csvHeader());
+    if (csv && !recorder.isRecording())
+        writeBytes(liverow::csvHeader());
     QObject::connect(&s.unit(), &UnitSession::liveDataReceived, [&](const LiveData &live) {
+        if (!writeError.isEmpty())
+            return;
         const QDateTime now = QDateTime::currentDateTime();
-        if (csv)
-            write(liverow::csvRow(now, live));
-        else if (json)
-            write(QJsonDocument(liverow::json(now, live)).toJson(QJsonDocument::Compact) + '\n');
-        else
-            write(liverow::text(now, live));
+        if (recorder.isRecording()) {
+            if (!recorder.append(now, live))
+                writeError = recorder.error();
+        } else if (csv) {
+            writeBytes(liverow::csvRow(now, live));
+        } else if (json) {
+            writeBytes(QJsonDocument(liverow::json(now, live)).toJson(QJsonDocument::Compact) + '\n');
+        } else {
+            writeBytes(liverow::text(now, live));
+        }
     });
     const qint64 endMs = p.duration >= 0 ? static_cast<qint64>(p.duration * 1000) : -1;
     QElapsedTimer clock;
     clock.start();
-    s.waitFor([&] { return interrupted || (endMs >= 0 && clock.elapsed() >= endMs); }, INT_MAX);
-    if (!p.output.isEmpty() && !file.commit()) {
-        fail(QStringLiteral("cannot write %1: %2").arg(p.output, file.errorString()));
+    s.waitFor([&] { return interrupted || !writeError.isEmpty() || (endMs >= 0 && clock.elapsed() >= endMs); },
+              INT_MAX);
+    if (!recorder.stop() && writeError.isEmpty())
+        writeError = recorder.error();
+    if (!writeError.isEmpty()) {
+        rowFile.reset();
+        if (!p.output.isEmpty())
+            cutTornRow(p.output);
+        fail(QStringLiteral("cannot write %1: %2").arg(outputName, writeError));
         return kExitFile;
     }
     return kExitOk;

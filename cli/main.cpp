@@ -24,7 +24,8 @@ const char kUsage[] =
     "                            --no-wait returns after the verify; --loop programs every unit\n"
     "                            that is plugged in, one after another, until Ctrl+C\n"
     "  live [--csv|--json] [--duration S] [-o FILE]\n"
-    "                            one row per live-data frame (JSON: one object per line)\n"
+    "                            one row per live-data frame (JSON: one object per line);\n"
+    "                            -o writes the rows to FILE as they come\n"
     "\n"
     "Options:\n"
     "  --port COMn|DEVICE        the port; default: the window's port and [PORTS] mapping\n"
@@ -32,7 +33,8 @@ const char kUsage[] =
     "  --help, --version\n"
     "\n"
     "Exit codes: 0 success, 1 usage, 2 port cannot be opened, 3 the unit's set differs,\n"
-    "            4 no answer from the unit, 5 protocol version mismatch, 6 file cannot be read or written\n";
+    "            4 no usable answer from the unit (none, garbled, or storing cut off),\n"
+    "            5 protocol version mismatch, 6 file cannot be read or written\n";
 
 } // namespace
 

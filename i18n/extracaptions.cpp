@@ -1,5 +1,6 @@
 #include "i18n/extracaptions.h"
 
+#include "i18n/captiontables.h"
 #include "i18n/language.h"
 
 namespace {
@@ -36,6 +37,7 @@ constexpr DeviceChooserTexts kEnglishChooser{
     u"OK",
     u"Cancel",
     u"No serial device found",
+    u"Device path:",
 };
 constexpr DeviceChooserTexts kGermanChooser{
     u"Gerät wählen",
@@ -44,6 +46,7 @@ constexpr DeviceChooserTexts kGermanChooser{
     u"OK",
     u"Abbrechen",
     u"Kein serielles Gerät gefunden",
+    u"Gerätepfad:",
 };
 constexpr DeviceChooserTexts kCzechChooser{
     u"Vybrat zařízení",
@@ -53,6 +56,7 @@ constexpr DeviceChooserTexts kCzechChooser{
     u"OK",
     u"Zrušit",
     u"Nenalezeno žádné sériové zařízení",
+    u"Cesta k zařízení:",
 };
 
 } // namespace
@@ -81,6 +85,82 @@ const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex)
     }
 }
 
+namespace {
+
+// A caption as its menu shows it: "&&" is one ampersand, a single one only
+// marks the accelerator.
+QString withoutAccelerator(const QString &caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && ++i == caption.size())
+            break;
+        shown += caption[i];
+    }
+    return shown;
+}
+
+} // namespace
+
+QString chooseDeviceMenuPath(std::uint8_t languageIndex)
+{
+    // French (2) has no set and shows the design texts, which are the English ones.
+    std::span<const CaptionAssignment> set = captionSet(languageIndex);
+    if (set.empty())
+        set = captionSet(language::kEnglish);
+    QString menu = QStringLiteral("Com");
+    for (const CaptionAssignment &row : set) {
+        if (row.property == CaptionProperty::Caption && qstrcmp(row.objectName, "MenuCom") == 0)
+            menu = withoutAccelerator(captionText(row));
+    }
+    QString item;
+    for (const ExtraCaption &row : extraCaptions(languageIndex)) {
+        if (qstrcmp(row.objectName, "MenuChooseDevice") == 0)
+            item = extraText(row.caption);
+    }
+    return menu + QStringLiteral(" → ") + item;
+}
+
+namespace {
+
+// Each sentence that names the menu item ends with it: its ellipsis needs no full stop.
+constexpr PortAdviceTexts kEnglishAdvice{
+    u"No unit answers on COM%1. Choose the adapter in %2",
+    u"Plug the adapter in, or choose its device in %1",
+    u"Your user may not open this device. Join the group dialout (sudo usermod -aG dialout $USER), "
+    u"then log out and in again.",
+    u"The device is in use by another program. Close that program, then try again.",
+};
+constexpr PortAdviceTexts kGermanAdvice{
+    u"An COM%1 antwortet keine Zündbox. Den Adapter wählen Sie unter %2",
+    u"Stecken Sie den Adapter ein, oder wählen Sie sein Gerät unter %1",
+    u"Ihr Benutzer darf dieses Gerät nicht öffnen. Treten Sie der Gruppe dialout bei "
+    u"(sudo usermod -aG dialout $USER), und melden Sie sich dann ab und wieder an.",
+    u"Das Gerät wird von einem anderen Programm benutzt. Schließen Sie dieses Programm, und versuchen Sie es "
+    u"dann erneut.",
+};
+constexpr PortAdviceTexts kCzechAdvice{
+    u"Na COM%1 neodpovídá žádná jednotka. Převodník vyberte v nabídce %2",
+    u"Připojte převodník, nebo vyberte jeho zařízení v nabídce %1",
+    u"Váš uživatel nesmí toto zařízení otevřít. Přidejte ho do skupiny dialout "
+    u"(sudo usermod -aG dialout $USER), pak se odhlaste a znovu přihlaste.",
+    u"Zařízení používá jiný program. Zavřete ho a zkuste to znovu.",
+};
+
+} // namespace
+
+const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case language::kGerman:
+        return kGermanAdvice;
+    case language::kCzech:
+        return kCzechAdvice;
+    default:
+        return kEnglishAdvice;
+    }
+}
+
 QString extraText(const char16_t *text)
 {
     return text ? QString::fromUtf16(text) : QString();
@@ -90,13 +170,16 @@ namespace {
 
 constexpr ChartTexts kEnglishChart{u"Curve chart",  u"rpm",           u"advance [°]",   u"limiter",
                                    u"Export PNG…", u"Export SVG…",   u"Recording: %1 rows",
-                                   u"Recording stopped"};
+                                   u"Recording stopped", u"Play",        u"Pause",
+                                   u"Close recording",   u"Unit (live)"};
 constexpr ChartTexts kGermanChart{u"Zündkurve",              u"U/min",                   u"Vorzündung [°]",
                                   u"Begrenzer",              u"Als PNG exportieren…",    u"Als SVG exportieren…",
-                                  u"Aufzeichnung: %1 Zeilen", u"Aufzeichnung beendet"};
+                                  u"Aufzeichnung: %1 Zeilen", u"Aufzeichnung beendet",    u"Abspielen",
+                                  u"Pause",                  u"Aufzeichnung schließen",  u"Zündbox (live)"};
 constexpr ChartTexts kCzechChart{u"Graf křivky",       u"ot/min",          u"předstih [°]",
                                  u"omezovač",          u"Exportovat PNG…", u"Exportovat SVG…",
-                                 u"Záznam: %1 řádků", u"Záznam zastaven"};
+                                 u"Záznam: %1 řádků", u"Záznam zastaven",   u"Přehrát",
+                                 u"Pozastavit",        u"Zavřít záznam",     u"Jednotka (živě)"};
 
 } // namespace
 
@@ -109,5 +192,61 @@ const ChartTexts &chartTexts(std::uint8_t languageIndex)
         return kCzechChart;
     default:
         return kEnglishChart;
+    }
+}
+
+namespace {
+
+constexpr char16_t kEnglishHelp[] =
+    u"Usage: torvo-tci [ENGLISH|CESKY|DEUTSCH]\n"
+    u"       torvo-tci --help | --version\n"
+    u"\n"
+    u"Opens the window that reads, verifies and programs a Torvo TCI ignition unit\n"
+    u"over a serial line and shows its live values.\n"
+    u"\n"
+    u"  ENGLISH, CESKY, DEUTSCH  language of the window for this run\n"
+    u"  --help, -h               show this text\n"
+    u"  --version                show the version\n"
+    u"\n"
+    u"Settings: %1\n"
+    u"More: man torvo-tci, torvo-tci-cli --help\n";
+constexpr char16_t kGermanHelp[] =
+    u"Aufruf: torvo-tci [ENGLISH|CESKY|DEUTSCH]\n"
+    u"        torvo-tci --help | --version\n"
+    u"\n"
+    u"Öffnet das Fenster, in dem eine Torvo TCI Zündbox über eine serielle Leitung\n"
+    u"gelesen, verglichen und programmiert wird und das ihre Messwerte zeigt.\n"
+    u"\n"
+    u"  ENGLISH, CESKY, DEUTSCH  Sprache des Fensters für diesen Start\n"
+    u"  --help, -h               diesen Text zeigen\n"
+    u"  --version                die Version zeigen\n"
+    u"\n"
+    u"Einstellungen: %1\n"
+    u"Mehr: man torvo-tci, torvo-tci-cli --help\n";
+constexpr char16_t kCzechHelp[] =
+    u"Použití: torvo-tci [ENGLISH|CESKY|DEUTSCH]\n"
+    u"         torvo-tci --help | --version\n"
+    u"\n"
+    u"Otevře okno, kterým se jednotka zapalování Torvo TCI po sériové lince čte,\n"
+    u"verifikuje a programuje a které ukazuje její živé hodnoty.\n"
+    u"\n"
+    u"  ENGLISH, CESKY, DEUTSCH  jazyk okna pro toto spuštění\n"
+    u"  --help, -h               zobrazit tento text\n"
+    u"  --version                zobrazit verzi\n"
+    u"\n"
+    u"Nastavení: %1\n"
+    u"Více: man torvo-tci, torvo-tci-cli --help\n";
+
+} // namespace
+
+const char16_t *commandLineHelp(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case language::kGerman:
+        return kGermanHelp;
+    case language::kCzech:
+        return kCzechHelp;
+    default:
+        return kEnglishHelp;
     }
 }

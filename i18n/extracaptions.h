@@ -39,10 +39,33 @@ struct DeviceChooserTexts
     const char16_t *ok;
     const char16_t *cancel;
     const char16_t *noDevice;                              // shown when the list is empty
+    const char16_t *pathLabel;                             // beside the typed device path
 };
 
 // The chooser's texts by the same language indices; English for any other.
 const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex);
+
+// "Com → Choose device…" as the menus of a language name it: the Com menu's
+// caption from the language's caption set (without its accelerator mark), an
+// arrow, and the item's caption. English for an index without a set.
+QString chooseDeviceMenuPath(std::uint8_t languageIndex);
+
+// What the window says about the serial adapter, in one language.
+struct PortAdviceTexts
+{
+    // The status bar, once after start when no unit has answered and [PORTS]
+    // is empty: %1 the COM number, %2 chooseDeviceMenuPath.
+    const char16_t *firstRun;
+    // Below "Com opening error" when nothing answers at that name: %1 chooseDeviceMenuPath.
+    const char16_t *notThere;
+    // Below "Com opening error" when the user may not open the device.
+    const char16_t *noRight;
+    // Below "Com opening error" when another program holds the device.
+    const char16_t *inUse;
+};
+
+// The advice by the same language indices; English for any other.
+const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex);
 
 // The curve chart's window and the recording's texts in one language.
 struct ChartTexts
@@ -55,6 +78,10 @@ struct ChartTexts
     const char16_t *exportSvg;
     const char16_t *recordingRows; // %1: the number of rows so far
     const char16_t *recordingStopped;
+    const char16_t *play;           // the playback of an open recording
+    const char16_t *pause;
+    const char16_t *closeRecording;
+    const char16_t *liveLegend;     // the legend's name for the live dot
 };
 
 // The chart's texts by the same language indices; English for any other.
@@ -62,3 +89,7 @@ const ChartTexts &chartTexts(std::uint8_t languageIndex);
 
 // A table text as a QString; null gives an empty string.
 QString extraText(const char16_t *text);
+
+// What torvo-tci --help prints in one language; %1 is the settings file.
+// English for any index but German and Czech.
+const char16_t *commandLineHelp(std::uint8_t languageIndex);

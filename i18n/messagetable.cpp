@@ -78,12 +78,19 @@ void MessageTable::fill(std::uint8_t languageIndex)
     for (std::size_t i = 0; i < kEntries; ++i) {
         const std::u16string_view text = kRows[i].texts[languageIndex];
         if (kRows[i].entry == Msg::MsgHelpFileOpenError) {
-            texts[i] = toQString(text) + texts[static_cast<std::size_t>(Msg::MsgHelpFile)]
-                     + toQString(kHelpFileOpenErrorTail);
+            helpFileOpenErrorLeadIn = toQString(text);
+            texts[i] = helpFileOpenError(texts[static_cast<std::size_t>(Msg::MsgHelpFile)]);
         } else {
             texts[i] = toQString(text);
         }
     }
+}
+
+QString MessageTable::helpFileOpenError(const QString &file) const
+{
+    if (helpFileOpenErrorLeadIn.isEmpty())
+        return {};
+    return helpFileOpenErrorLeadIn + file + toQString(kHelpFileOpenErrorTail);
 }
 
 const QString &MessageTable::text(Msg entry) const

@@ -66,6 +66,12 @@ public:
     // The entry's name as written in code, e.g. "MsgProgramError".
     static QString name(Msg entry);
 
+    // MsgHelpFileOpenError as it would read for another file: the current
+    // language's lead-in, the file, " !". The entry itself is this with the
+    // text of MsgHelpFile. Empty until the first fill.
+    QString helpFileOpenError(const QString &file) const;
+
 private:
     std::array<QString, kEntries> texts;
+    QString helpFileOpenErrorLeadIn;
 };

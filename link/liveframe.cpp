@@ -82,3 +82,12 @@ std::uint16_t liveVoltageRaw(int millivolts)
         (static_cast<long long>(t) * kConverterSteps + kConverterMillivolts - 1) / kConverterMillivolts;
     return static_cast<std::uint16_t>(std::min<long long>(raw, 0xFFFF));
 }
+
+int unitStoringPercent(std::uint16_t savingCountdown)
+{
+    if (savingCountdown == 0)
+        return 0;
+    // The same share the status gauge shows, clamped as the gauge clamps it.
+    const int percent = 100 * (kUnitSavingStart - static_cast<int>(savingCountdown)) / kUnitSavingStart;
+    return std::clamp(percent, 0, 100);
+}

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 
-#include <algorithm>
 
 namespace liverow {
 namespace {
@@ -22,24 +21,20 @@ Values valuesOf(const QDateTime &when, const LiveData &live)
 {
     return {when.toString(Qt::ISODateWithMs),
             live.rpm,
-            liveVoltageMillivolts(live.voltageRaw) / 1000.0,
+            live.volts(),
             live.advance,
-            live.blocking != 0 ? 1 : 0,
-            live.neutral == 0 ? 1 : 0,
-            live.sideStand == 0 ? 1 : 0,
-            storingPercent(live.savingCountdown),
-            live.dataError != 0 ? 1 : 0};
+            live.blockingOn() ? 1 : 0,
+            live.neutralOn() ? 1 : 0,
+            live.sideStandOn() ? 1 : 0,
+            live.storingPercent(),
+            live.dataErrorSet() ? 1 : 0};
 }
 
 } // namespace
 
 int storingPercent(std::uint16_t savingCountdown)
 {
-    if (savingCountdown == 0)
-        return 0;
-    // The same share the status gauge shows, clamped as the gauge clamps it.
-    const int percent = 100 * (kUnitSavingStart - static_cast<int>(savingCountdown)) / kUnitSavingStart;
-    return std::clamp(percent, 0, 100);
+    return unitStoringPercent(savingCountdown);
 }
 
 QByteArray csvHeader()

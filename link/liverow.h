@@ -21,7 +21,7 @@ QJsonObject json(const QDateTime &when, const LiveData &live);
 // units, the switches as on/off, the data error as yes/no.
 QByteArray text(const QDateTime &when, const LiveData &live);
 
-// The share of storing done for a storing count.
+// The share of storing done for a storing count (unitStoringPercent).
 int storingPercent(std::uint16_t savingCountdown);
 
 } // namespace liverow

@@ -6,24 +6,23 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
-namespace {
-
-// The device a path finally names, for comparing a link with its target.
-QString resolved(const QString &path)
+QString resolvedDevicePath(const QString &path)
 {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+namespace {
+
 #ifndef Q_OS_WIN
 // The udev link under /dev/serial/by-id that points at the device, if any.
 QString stableNameOf(const QString &path)
 {
     const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    const QString target = resolved(path);
+    const QString target = resolvedDevicePath(path);
     for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        if (resolved(link.absoluteFilePath()) == target)
+        if (resolvedDevicePath(link.absoluteFilePath()) == target)
             return link.absoluteFilePath();
     }
     return {};
@@ -55,16 +54,33 @@ std::vector<SerialDevice> listSerialDevices()
 
 std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath)
 {
-    const QString target = resolved(device.path);
+    const QString target = resolvedDevicePath(device.path);
     for (int n = kFirstPort; n <= kLastPort; ++n) {
         const QString named = portDeviceName(n, settingsIniPath);
 #ifdef Q_OS_WIN
         if (named.compare(device.path, Qt::CaseInsensitive) == 0)
             return n;
 #else
-        if (!named.isEmpty() && resolved(named) == target)
+        if (!named.isEmpty() && resolvedDevicePath(named) == target)
             return n;
 #endif
     }
     return std::nullopt;
+}
+
+QStringList deviceFileNames(const QString &root)
+{
+    QStringList names;
+    const QDir top(root);
+    for (const QString &sub : {QString(), QStringLiteral("serial/by-id"), QStringLiteral("serial/by-path"),
+                               QStringLiteral("pts")}) {
+        const QDir folder(sub.isEmpty() ? top : QDir(top.filePath(sub)));
+        for (const QString &name : folder.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+            // The pseudo-terminal multiplexer hands out terminals; it is none.
+            if (name != QLatin1String("ptmx"))
+                names << folder.filePath(name);
+        }
+    }
+    names.sort();
+    return names;
 }

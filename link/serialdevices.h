@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,16 @@ struct SerialDevice
 using SerialDeviceLister = std::function<std::vector<SerialDevice>()>;
 std::vector<SerialDevice> listSerialDevices();
 
+// The device a path finally names, links followed; the tidied absolute path
+// itself when it names nothing there.
+QString resolvedDevicePath(const QString &path);
+
 // The COM number (1..10) whose [PORTS] mapping, or whose default device, names
 // this device, following links; nothing when no COM number reaches it.
 std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath);
+
+// The names under root (/dev) a serial device may go by, for completing a
+// typed path: every entry of the folder itself that is not a folder, and
+// those of serial/by-id, serial/by-path and pts below it, but never ptmx;
+// sorted. One read of four folders, cheap enough to repeat every second.
+QStringList deviceFileNames(const QString &root = QStringLiteral("/dev"));

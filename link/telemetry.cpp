@@ -29,39 +29,38 @@ LiveDisplay formatLiveData(const LiveData &live, std::uint8_t limiterByte,
     LiveDisplay display;
 
     display.rpmText = QString::asprintf("RPM = %d ", int(live.rpm));
-    display.rpmShade = live.speedWarning != 0 ? Shade::Red : Shade::ButtonFace;
+    display.rpmShade = live.speedWarningOn() ? Shade::Red : Shade::ButtonFace;
     // A limiter of 0 can only come from a unit's block or a file; the gauge
     // then stays empty instead of dividing by it.
     display.rpmGaugeProgress = limiterByte == 0 ? 0 : live.rpm / limiterByte;
 
-    const int millivolts = liveVoltageMillivolts(live.voltageRaw);
+    const int millivolts = live.millivolts();
     display.voltageShade = liveVoltageShade(millivolts);
     // Shown from a single-precision value: at a half step such as 12.35 V it
     // rounds up where a double would round down, and the read-out keeps that.
     const float volts = static_cast<float>(millivolts * 0.001);
     display.voltageText = QString::asprintf("U = %4.1f [V]", static_cast<double>(volts));
 
-    if (live.blocking != 0) {
+    if (live.blockingOn()) {
         display.blockingText = QStringLiteral("Blocking = ON");
         display.blockingShade = Shade::Red;
     } else {
         display.blockingText = QStringLiteral("Blocking = OFF");
         display.blockingShade = Shade::ButtonFace;
     }
-    // The switches pull their line to 0 when closed.
-    if (live.neutral != 0) {
-        display.neutralText = QStringLiteral("Neutral sw. = OFF");
-        display.neutralShade = Shade::ButtonFace;
-    } else {
+    if (live.neutralOn()) {
         display.neutralText = QStringLiteral("Neutral sw. = ON");
         display.neutralShade = Shade::Aqua;
-    }
-    if (live.sideStand != 0) {
-        display.sideStandText = QStringLiteral("Side stand sw. = OFF");
-        display.sideStandShade = Shade::ButtonFace;
     } else {
+        display.neutralText = QStringLiteral("Neutral sw. = OFF");
+        display.neutralShade = Shade::ButtonFace;
+    }
+    if (live.sideStandOn()) {
         display.sideStandText = QStringLiteral("Side stand sw. = ON");
         display.sideStandShade = Shade::Lime;
+    } else {
+        display.sideStandText = QStringLiteral("Side stand sw. = OFF");
+        display.sideStandShade = Shade::ButtonFace;
     }
 
     display.advanceText = QString::asprintf("ADVANCE = %d [\u00b0]", int(live.advance));
@@ -70,7 +69,7 @@ LiveDisplay formatLiveData(const LiveData &live, std::uint8_t limiterByte,
     if (display.versionMismatch)
         display.versionText = versionMismatchText(versionMismatchMessage, live.protocolVersion);
 
-    display.dataError = live.dataError != 0;
+    display.dataError = live.dataErrorSet();
     display.programmingCountText = QString::asprintf("Number of Programing= %d ", int(live.programmingCount));
     for (std::size_t i = 0; i < live.test.size(); ++i)
         display.testTexts[i] = QString::asprintf("Test%d = %d ", int(i) + 1, int(live.test[i]));

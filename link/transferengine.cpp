@@ -107,6 +107,8 @@ void TransferEngine::start(TransferMode newMode, std::uint8_t code, Operation st
     command = code;
     attempts = 1;
     operation = started;
+    failure = TransferFailure::None;
+    beginStep();
     host.operationStarted(started);
 }
 
@@ -227,8 +229,17 @@ void TransferEngine::stepOperation()
         fail();
 }
 
+void TransferEngine::beginStep()
+{
+    stepSawBadCheck = false;
+    stepSawDiffering = false;
+}
+
 void TransferEngine::fail()
 {
+    failure = stepSawDiffering ? TransferFailure::Differed
+              : stepSawBadCheck ? TransferFailure::BadCheck
+                                : TransferFailure::NoReply;
     setCaption(language.text(failureMessage(mode)), true);
     statusTime = kStatusTicks;
     mode = TransferMode::Idle;
@@ -273,6 +284,10 @@ void TransferEngine::sendTransferFrame()
 
 void TransferEngine::handleFrame(const Frame &frame)
 {
+    // A bad check byte during an operation is remembered, to tell a garbled
+    // line from a silent one when the step fails.
+    if (mode != TransferMode::Idle && !frameCheckValid(frame))
+        stepSawBadCheck = true;
     if (frame[0] == kReplyLiveData) {
         handleLive(frame);
         return;
@@ -336,6 +351,7 @@ void TransferEngine::replyReadIdentity(const Frame &frame)
     setGaugeProgress(shown.gaugeProgress + 1);
     command = kCmdReadBlock1;
     attempts = 1;
+    beginStep();
     sendTransferFrame();
 }
 
@@ -353,8 +369,10 @@ void TransferEngine::replyVerifyBlock(const Frame &frame)
 {
     // A different block is dropped like a missing reply; the resends end in
     // the verify error if the unit keeps differing.
-    if (!payloadMatchesImage(frame, image))
+    if (!payloadMatchesImage(frame, image)) {
+        rememberDiffering(frame);
         return;
+    }
     setGaugeProgress(shown.gaugeMax);
     setCaption(language.text(Msg::MsgVerify) + kOk, false);
     statusTime = kStatusTicks;
@@ -374,15 +392,24 @@ void TransferEngine::replyProgramIdentity(const Frame &frame)
     setGaugeProgress(shown.gaugeProgress + 1);
     command = kCmdProgramBlock1;
     attempts = 1;
+    beginStep();
     sendTransferFrame();
 }
 
 void TransferEngine::replyProgramEcho(const Frame &frame)
 {
-    if (!payloadMatchesImage(frame, image))
+    if (!payloadMatchesImage(frame, image)) {
+        rememberDiffering(frame);
         return;
+    }
     programmed = true;
     startVerifyStep();
+}
+
+void TransferEngine::rememberDiffering(const Frame &frame)
+{
+    stepSawDiffering = true;
+    std::copy(frame.begin() + 1, frame.begin() + 1 + ParameterImage::kBlockSize, differing.begin());
 }
 
 void TransferEngine::startVerifyStep()
@@ -390,6 +417,7 @@ void TransferEngine::startVerifyStep()
     mode = TransferMode::Verifying;
     command = kCmdReadBlock1;
     attempts = 1;
+    beginStep();
     sendTransferFrame();
     setCaption(language.text(Msg::MsgVerify) + QStringLiteral(":"), false);
     statusTime = kStatusTicks;
@@ -401,6 +429,7 @@ void TransferEngine::versionMismatch(std::uint8_t unitVersion)
 {
     const bool reading = mode == TransferMode::Reading;
     mode = TransferMode::Idle;
+    failure = TransferFailure::Version;
     if (reading) {
         host.normaliseImage();
         host.showImage();

@@ -8,6 +8,7 @@
 #include "params/parameterimage.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -15,6 +16,17 @@
 class UiLanguage;
 
 enum class TransferMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3 };
+
+// Why the last operation failed, as far as the replies to its last step tell.
+// The window's report is the same for all ("Verify error!" and its kin); the
+// command line names the cause.
+enum class TransferFailure : std::uint8_t {
+    None = 0,     // no operation has failed yet, or the last one succeeded
+    NoReply,      // no reply to any of the step's sendings
+    BadCheck,     // replies came, but only with wrong check bytes
+    Differed,     // the unit answered with a block other than the one expected
+    Version,      // the unit speaks another protocol version
+};
 
 // What the status report shows: a caption on button face or red, and a
 // progress gauge. The gauge's minimum is 0; a maximum of 0 is ignored, a lower
@@ -136,6 +148,11 @@ public:
     bool printing() const { return printingNow; }
     bool noConnection() const { return silence >= kSilenceLimit; }
     const TransferStatus &status() const { return shown; }
+    // Why the last operation ended without success (None after a success).
+    TransferFailure lastFailure() const { return failure; }
+    // The block of the last reply that differed from the one expected; what
+    // the unit answered with when lastFailure() is Differed.
+    const std::array<std::uint8_t, ParameterImage::kBlockSize> &differingBlock() const { return differing; }
 
 private:
     friend struct TransferEngineTestAccess;
@@ -153,6 +170,9 @@ private:
     void replyProgramIdentity(const Frame &frame);
     void replyProgramEcho(const Frame &frame);
     void startVerifyStep();
+    // A step begins: what its replies tell about a failure starts afresh.
+    void beginStep();
+    void rememberDiffering(const Frame &frame);
     void versionMismatch(std::uint8_t unitVersion);
     void fail();
     void stepOperation();
@@ -183,4 +203,9 @@ private:
     // What the user asked for; the mode moves on to Verifying inside it.
     Operation operation = Operation::Program;
     TransferStatus shown;
+    // The current step's replies so far, and the last operation's end.
+    bool stepSawBadCheck = false;
+    bool stepSawDiffering = false;
+    TransferFailure failure = TransferFailure::None;
+    std::array<std::uint8_t, ParameterImage::kBlockSize> differing{};
 };

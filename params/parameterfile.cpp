@@ -1,8 +1,10 @@
 #include "params/parameterfile.h"
 
+#include "params/filesave.h"
+#include "params/regularfile.h"
+
 #include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 #include <array>
 #include <span>
 #include <string_view>
@@ -76,28 +78,24 @@ public:
         return std::string_view(start, static_cast<std::size_t>(pos - start));
     }
 
-    // An unsigned decimal number with an optional sign, kept as its low 16
-    // bits. When the next word does not start with one (or the text has
-    // ended), the number is left as it was and no word is consumed. Digits
-    // beyond any width wrap instead of overflowing; the 32-bit accumulator
-    // keeps the low 16 bits exact, a minus sign negates modulo 2^16 as an
-    // unsigned conversion does.
+    // An unsigned decimal number at the front of the next word. A sign in
+    // front, or a value beyond 16 bits, makes the word no number: a file this
+    // tool writes never holds one, and formatted input would turn "-5" or
+    // "65552" into an extreme angle, a limiter of 25,000 rpm or a file
+    // version of 16. When the next word is no number (or the text has
+    // ended), the number is left as it was and no word is consumed.
     bool readNumber(std::uint16_t &number)
     {
         skipSpace();
         const char *p = pos;
-        bool negative = false;
-        if (p != end && (*p == '+' || *p == '-')) {
-            negative = *p == '-';
-            ++p;
-        }
         if (p == end || !isDigit(*p))
             return false;
         std::uint32_t value = 0;
-        for (; p != end && isDigit(*p); ++p)
+        for (; p != end && isDigit(*p); ++p) {
             value = value * 10u + static_cast<std::uint32_t>(*p - '0');
-        if (negative)
-            value = 0u - value;
+            if (value > 0xFFFFu)
+                return false;
+        }
         number = static_cast<std::uint16_t>(value);
         pos = p;
         return true;
@@ -252,10 +250,8 @@ bool ReadParameterFile(QIODevice &in, ParameterImage &image)
 OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setReason(reason, file.errorString());
+    if (!openRegularFile(file, QIODevice::ReadOnly, reason))
         return OpenResult::CannotOpen;
-    }
     // A parameter file is a few hundred bytes. Anything beyond the limit is
     // not one of ours: it is refused as having no header instead of being
     // read whole into memory.
@@ -276,28 +272,7 @@ OpenResult openParameterFile(const QString &path, ParameterImage &image, QString
 
 bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason)
 {
-    // No direct-write fallback: where no temporary can be made beside the
-    // target, the save fails rather than truncating the file it replaces.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setReason(reason, file.errorString());
-        return false;
-    }
-    // The text goes to the buffer first and reaches the disk only at the
-    // flush. commit() does not notice a failed flush (it would rename a
-    // truncated file over the old one), so the flush is made and checked here.
-    // On failure the temporary is dropped when the QSaveFile goes out of scope.
-    const QByteArray text = parameterFileText(image);
-    if (file.write(text) != text.size() || !file.flush()) {
-        setReason(reason, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        setReason(reason, file.errorString());
-        return false;
-    }
-    return true;
+    return saveFileContents(path, parameterFileText(image), reason);
 }
 
 std::optional<QString> ignVersionMessage(std::uint8_t languageIndex)

@@ -27,7 +27,9 @@ void WriteParameterFile(QIODevice &out, const ParameterImage &image);
 // "KORVELIN_KEY" word followed by the number 16 has been found; the keywords
 // after it are then read straight into the image, unbounded (normaliseCurve()
 // and the spinners bound them later). Returns false, with the image untouched,
-// when no such header exists.
+// when no such header exists. A number is an unsigned decimal of at most
+// 65535 at the front of a word; a word with a sign or a larger value is no
+// number, and the field it was meant for takes the last number read.
 bool readParameterText(QByteArrayView text, ParameterImage &image);
 // The same on the whole remaining content of an open device.
 bool ReadParameterFile(QIODevice &in, ParameterImage &image);
@@ -38,13 +40,15 @@ inline constexpr qint64 kMaxParameterFileBytes = 16 * 1024 * 1024;
 enum class OpenResult { Opened, CannotOpen, WrongVersion };
 
 // Opens, reads and closes the file. Only on Opened is the image replaced, and
-// then with its curve already normalised. reason, when given, receives the
+// then with its curve already normalised. A path that is no regular file (a
+// folder, a FIFO, a device) cannot be opened. reason, when given, receives the
 // system's text for CannotOpen and a short explanation for WrongVersion.
 OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason = nullptr);
 
-// Writes the file through a temporary beside it that replaces the target only
-// once completely written, so a failed save leaves an existing file as it was.
-// Returns false with the system's reason on any failure.
+// Writes the file through saveFileContents, so a failed save leaves an
+// existing file as it was. A path that names something else than a regular
+// file is refused untouched; a symbolic link to one is written through.
+// Returns false with the reason on any failure.
 bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason = nullptr);
 
 // The message box text for a file without a version-16 header, by language

@@ -1,24 +1,13 @@
 #include "params/parameterimage.h"
 
-namespace {
-constexpr std::array<std::uint8_t, ParameterImage::kPoints> kDefaultRpm{10, 20, 30, 40, 50,
-                                                                        60, 70, 80, 90, 100};
-constexpr std::array<std::uint8_t, ParameterImage::kPoints> kDefaultAdvance{5,  15, 20, 25, 33,
-                                                                            33, 33, 33, 33, 33};
-} // namespace
+#include "params/fields.h"
 
 void ParameterImage::applyDefaults()
 {
-    (*this)[kTop14] = 3;
-    (*this)[kTop23] = 9;
-    (*this)[kBaseAdv] = 5;
-    (*this)[kLimiter] = 70;
-    (*this)[kRpm2] = 1;
-    (*this)[kBlokEnable] = 1;
-    for (int k = 0; k < kPoints; ++k) {
-        rpmAdv(k) = kDefaultRpm[static_cast<std::size_t>(k)];
-        advance(k) = kDefaultAdvance[static_cast<std::size_t>(k)];
-    }
+    // The defaults are the field table's, so the file, the controls and the
+    // comparison of sets all start from the same set.
+    for (const FieldSpec &spec : fieldTable())
+        (*this)[spec.byte] = spec.defaultByte;
 }
 
 void ParameterImage::normaliseCurve()

@@ -15,7 +15,8 @@
 // "Date and Time of printing:  <short date>    <long time>" for English and
 // German, "Datum a čas tisku:  ..." for Czech; nothing for any other index,
 // whose status caption then stays as it was. Date and time follow the
-// locale's short date and long time formats.
+// locale's short date and long time formats; the time zone that the long
+// time format may carry is left out.
 std::optional<QString> printDateLine(std::uint8_t languageIndex, const QDateTime &when,
                                      const QLocale &locale = QLocale());
 

@@ -3,10 +3,12 @@
 # pseudo-terminal, and a throw-away settings folder maps COM1 to it, so your own
 # settings are never touched. Pass --real to run the tool on your own settings
 # and serial ports instead (see README: "A real unit").
+# Only the programs and the manuals F1 opens are built; scripts/test.sh builds
+# the tests and benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-./scripts/build.sh
+./scripts/build.sh torvo-tci torvo-tci-sim torvo-tci-cli manual
 
 if [ "${1:-}" = "--real" ]; then
   shift

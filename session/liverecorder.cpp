@@ -1,6 +1,7 @@
 #include "session/liverecorder.h"
 
 #include "link/liverow.h"
+#include "params/regularfile.h"
 
 #include <QFile>
 
@@ -15,9 +16,8 @@ bool LiveRecorder::start(const QString &path)
 {
     stop();
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadWrite)) {
+    if (!openRegularFile(*file, QIODevice::ReadWrite, &failure)) {
         name = path;
-        failure = file->errorString();
         return false;
     }
     return start(std::move(file), path);
@@ -42,15 +42,14 @@ bool LiveRecorder::start(std::unique_ptr<QIODevice> opened, const QString &devic
             failure = QStringLiteral("the file holds something else than a live-data recording");
             return false;
         }
-        // A recording cut off inside a row (a crash, a full disk) goes on on
-        // a line of its own: a row glued to the broken one would be lost, or
-        // worse, read as a row with the broken one's time.
-        char last = '\n';
-        if (!opened->seek(opened->size() - 1) || !opened->getChar(&last) || !opened->seek(opened->size())) {
+        // A last row cut short (a recording killed mid-row, a full disk) is
+        // ended first, so that the new rows start on lines of their own.
+        const bool cutShort = !opened->seek(opened->size() - 1) || opened->read(1) != "\n";
+        if (!opened->seek(opened->size())) {
             failure = opened->errorString();
             return false;
         }
-        if (last != '\n')
+        if (cutShort)
             pending = "\n";
     }
     device = std::move(opened);

@@ -26,9 +26,10 @@ public:
     LiveRecorder &operator=(const LiveRecorder &) = delete;
 
     // Opens the file for appending. A new or empty file gets the header; a
-    // recording that ends inside a row gets a line break first; a file that
-    // holds anything else than a recording is refused rather than spoiled.
-    // False with error() when it cannot be used.
+    // file that holds anything else than a recording, or a path that names no
+    // regular file (a folder, a FIFO, a device), is refused rather than
+    // spoiled. A last row cut short is ended before the first new one. False
+    // with error() when it cannot be used.
     bool start(const QString &path);
     // The same over a device the caller opened (read-write or write-only);
     // name is what error() reports. An empty device gets the header.

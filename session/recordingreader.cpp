@@ -1,10 +1,12 @@
 #include "session/recordingreader.h"
 
+#include "params/regularfile.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -63,9 +65,8 @@ Recording readRecording(const QString &path)
 {
     Recording result;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!openRegularFile(file, QIODevice::ReadOnly, &result.detail)) {
         result.error = RecordingError::CannotOpen;
-        result.detail = file.errorString();
         return result;
     }
     result.fileBytes = file.size();
@@ -167,4 +168,26 @@ QString describeRecordingError(const Recording &recording)
         return QStringLiteral("The recording holds no readable rows.");
     }
     return {};
+}
+
+std::vector<qint64> rideTimes(const std::vector<RecordedSample> &samples)
+{
+    std::vector<qint64> times;
+    times.reserve(samples.size());
+    qint64 ride = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (i > 0)
+            ride += std::clamp<qint64>(samples[i].msSinceEpoch - samples[i - 1].msSinceEpoch, 0, kLongestPauseMs);
+        times.push_back(ride);
+    }
+    return times;
+}
+
+QString rideTimeText(qint64 ms)
+{
+    const qint64 tenths = std::max<qint64>(0, ms) / 100;
+    return QStringLiteral("%1:%2.%3")
+        .arg(tenths / 600)
+        .arg(tenths / 10 % 60, 2, 10, QLatin1Char('0'))
+        .arg(tenths % 10);
 }

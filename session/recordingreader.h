@@ -16,7 +16,7 @@
 
 enum class RecordingError {
     None,
-    CannotOpen,     // detail: the system's reason
+    CannotOpen,     // detail: the system's reason, or what the path names instead of a file
     Empty,          // nothing in the file
     NotARecording,  // the first line is not a CSV header with our columns
     MissingColumns, // detail: the missing column names, comma separated
@@ -50,3 +50,15 @@ Recording readRecording(const QString &path);
 // An English sentence for the error, for logs and the command line; the
 // window has its own texts.
 QString describeRecordingError(const Recording &recording);
+
+// Playback runs on the ride's own time: milliseconds since the first row, one
+// per sample. A row stamped earlier than the one before it (a clock set back)
+// adds no time, and a pause longer than kLongestPauseMs (the unit not
+// answering, a recording continued another day) counts as kLongestPauseMs,
+// so the time runs through the riding rather than the breaks.
+inline constexpr qint64 kLongestPauseMs = 10000;
+std::vector<qint64> rideTimes(const std::vector<RecordedSample> &samples);
+
+// A ride time as minutes, seconds and tenths ("1:23.4"), the tenths cut, not
+// rounded, so a position never shows more than the ride's length.
+QString rideTimeText(qint64 ms);

@@ -133,8 +133,13 @@ void UnitSession::requestLiveData()
 
 UnitSession::OpenResult UnitSession::openPort()
 {
+    return openPortOn(deviceName());
+}
+
+UnitSession::OpenResult UnitSession::openPortOn(const QString &device)
+{
     reopenCountdown = 0;
-    openDevice = deviceName();
+    openDevice = device;
     openError.clear();
     if (openDevice.isEmpty())
         return OpenResult::NoPort;

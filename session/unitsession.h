@@ -48,6 +48,9 @@ public:
     // that was open and went away is tried again about once a second, quietly,
     // until it is back (portRestored) or the port is closed or changed.
     OpenResult openPort();
+    // Opens a device named outright instead of COM n's, in the same way (the
+    // device chooser tries a choice before it is kept).
+    OpenResult openPortOn(const QString &device);
     void closePort();
     bool waitingForPort() const { return reopenCountdown > 0; }
     QString lastOpenDevice() const { return openDevice; }

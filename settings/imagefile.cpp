@@ -18,11 +18,11 @@ bool isWhite(char c)
 
 } // namespace
 
-bool readImageFile(const QString &path, ParameterImage &image)
+bool readImageFile(const QString &path, ParameterImage &image, QString *reason)
 {
     QByteArray data;
     bool cut = false;
-    if (!readFileStart(path, kMaxImageBytes, data, &cut))
+    if (!readFileStart(path, kMaxImageBytes, data, &cut, reason))
         return false;
     if (cut) {
         // The word running into the cap is incomplete: it is not read.

@@ -12,10 +12,12 @@
 // number, at the end of the file, or at the first word that is not an
 // unsigned decimal number; the bytes after keep their values. Only the first
 // 64 KiB are looked at. Returns false, image untouched, when the file cannot
-// be opened.
-bool readImageFile(const QString &path, ParameterImage &image);
+// be opened or is no regular file (a folder, a FIFO, a device); *reason then
+// says why, unless there is no file at all.
+bool readImageFile(const QString &path, ParameterImage &image, QString *reason = nullptr);
 
 // Writes every byte as "%5u " with CR LF after each tenth number and none
 // after the last, replacing the file only once it is completely written.
-// Returns false with *reason on failure, the old file left as it was.
+// Returns false with *reason on failure, the old file left as it was; a path
+// that names no regular file is refused.
 bool writeImageFile(const QString &path, const ParameterImage &image, QString *reason = nullptr);

@@ -152,7 +152,7 @@ QByteArray keyLine(const IniValue &v, const QByteArray &lineBreak)
     return v.key + '=' + v.value + lineBreak;
 }
 
-enum class Action { Keep, SetValue, Drop };
+enum class Action { Keep, SetValue };
 
 } // namespace
 
@@ -197,9 +197,12 @@ QByteArray setIniValues(const QByteArray &text, const std::vector<IniValue> &val
         for (std::size_t i = 0; i < count; ++i) {
             if (lines[i].kind != LineKind::Key || !sameName(lines[i].name, v.key) || !inSection(i, v.section))
                 continue;
-            action[i] = found ? Action::Drop : Action::SetValue;
+            // Only the first is read, and only the first changes; a later
+            // one is the user's line and stays as it is.
+            action[i] = Action::SetValue;
             newValue[i] = &v.value;
             found = true;
+            break;
         }
         if (found)
             continue;
@@ -225,11 +228,9 @@ QByteArray setIniValues(const QByteArray &text, const std::vector<IniValue> &val
     }
 
     // A "[" left open at the end would take a section added after it as its
-    // own name; it means nothing to the reader, so it goes.
-    if (openBracket >= 0 && !newSections.empty()) {
-        for (std::size_t i = static_cast<std::size_t>(openBracket); i < count; ++i)
-            action[i] = Action::Drop;
-    }
+    // own name: a "]" on a line of its own closes it first, as a section
+    // without a name, and the user's lines stay.
+    const bool closeBracket = openBracket >= 0 && !newSections.empty();
 
     QByteArray out;
     out.reserve(text.size() + 512);
@@ -247,13 +248,15 @@ QByteArray setIniValues(const QByteArray &text, const std::vector<IniValue> &val
             out += *newValue[i];
             out += QByteArrayView(text).sliced(line.valueEnd, line.next - line.valueEnd);
             break;
-        case Action::Drop:
-            break;
         }
         if (!insertAfter[i].isEmpty()) {
             endLine(out, start, lineBreak);
             out += insertAfter[i];
         }
+    }
+    if (closeBracket) {
+        endLine(out, start, lineBreak);
+        out += ']' + lineBreak;
     }
     for (const auto &[name, keys] : newSections) {
         endLine(out, start, lineBreak);

@@ -1,5 +1,6 @@
 #include "settings/settingsfile.h"
 
+#include "params/regularfile.h"
 #include "settings/initext.h"
 #include "settings/wholefile.h"
 
@@ -23,7 +24,7 @@ constexpr char kIgnAllKey[] = "CheckBoxIgnAll->Checked";
 
 // A settings file is a few hundred bytes; the cap only keeps a stray huge file
 // from being loaded whole at start-up.
-constexpr qint64 kMaxSettingsBytes = qint64(1) << 20;
+constexpr qint64 kMaxSettingsBytes = kMaxSettingsFileBytes;
 
 // Line breaks: an existing file keeps the ones it has (a file written on
 // Windows has CR LF, one edited on Linux may have LF), since the file is
@@ -145,12 +146,12 @@ std::vector<IniValue> valuesOf(const StoredSettings &s)
 
 } // namespace
 
-StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults)
+StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults, QString *reason)
 {
     StoredSettings s = defaults;
     QByteArray data;
     CSimpleIniA ini;
-    if (!readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+    if (!readFileStart(iniPath, kMaxSettingsBytes, data, nullptr, reason) || !loadIni(ini, data))
         return s;
 
     const auto integer = [&ini](const char *section, const char *key, int fallback) {
@@ -178,26 +179,47 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
 
 namespace {
 
+// Why the line editor cannot keep the text as it is, or nothing. It works on
+// bytes and lines of an 8-bit text, in any code page (UTF-8 or Windows-1250
+// alike) and with any mix of CR, LF and CR LF, and what it writes is read back
+// before it is saved. Text it cannot see whole is a NUL byte (every reader
+// stops there) and text in 16 or 32-bit units, which it would cut into bytes.
+QString notEditable(const QByteArray &text)
+{
+    for (const QByteArrayView bom : {QByteArrayView("\xFF\xFE"), QByteArrayView("\xFE\xFF"),
+                                     QByteArrayView("\x00\x00\xFE\xFF", 4)}) {
+        if (text.startsWith(bom))
+            return QStringLiteral("is UTF-16 or UTF-32 text");
+    }
+    if (text.contains('\0'))
+        return QStringLiteral("holds NUL bytes");
+    return {};
+}
+
 // Writes the given values into the file, keeping every other line as it is.
 bool writeIniValues(const QString &iniPath, const std::vector<IniValue> &stored, QString *reason)
 {
     QByteArray text;
-    const QFileInfo info(iniPath);
-    if (info.exists()) {
+    if (QFileInfo::exists(iniPath)) {
         bool tooLarge = false;
-        if (info.isDir() || !readFileStart(iniPath, kMaxSettingsBytes, text, &tooLarge)) {
-            setFileReason(reason, iniPath, QStringLiteral("cannot be read; left as it is"));
+        QString why;
+        if (!readFileStart(iniPath, kMaxSettingsBytes, text, &tooLarge, &why)) {
+            // The reason names the file; it is gone only if the file went meanwhile.
+            if (why.isEmpty())
+                setFileReason(&why, iniPath, QStringLiteral("cannot be read"));
+            if (reason != nullptr)
+                *reason = why + QStringLiteral("; left as it is");
             return false;
         }
         if (tooLarge) {
             setFileReason(reason, iniPath, QStringLiteral("is larger than 1 MiB, not a settings file; left as it is"));
             return false;
         }
-        // Nothing after a NUL byte is seen by any reader of the file: a binary
-        // tail is garbage and goes, so that the file is text again.
-        const qsizetype nul = text.indexOf('\0');
-        if (nul >= 0)
-            text.truncate(nul);
+        if (const QString problem = notEditable(text); !problem.isEmpty()) {
+            setFileReason(reason, iniPath, problem + QStringLiteral(", which the tool cannot edit without losing "
+                                                                    "some of it; left as it is"));
+            return false;
+        }
     }
 
     // SimpleIni's own writer is not used: it re-spaces every section, drops a

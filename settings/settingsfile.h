@@ -33,8 +33,10 @@ inline constexpr int kMaxSettingsText = 2047;
 // keep the low 8 bits of what is read (259 gives 3); bounding them is left to
 // start-up. A key given twice counts the first time, as the private-profile
 // functions read it. A missing or unreadable file or section gives the
-// defaults; only the first MiB of a file is looked at.
-StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults);
+// defaults; only the first MiB of a file is looked at. A path that names
+// something there but no readable regular file (a folder, a FIFO, a device)
+// gives the defaults too, and *reason, when given, then says why.
+StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults, QString *reason = nullptr);
 
 // Writes every key, integers in decimal, into the file, creating the file and
 // its folder when missing. Every other section, key, comment and blank line of
@@ -46,8 +48,10 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
 // either end, since a line of the file cannot carry more.
 //
 // Returns false, leaving the file as it was, when it cannot be read (it would
-// lose the user's sections), is larger than 1 MiB (not a settings file), or
-// cannot be written; *reason then says why, naming the file.
+// lose the user's sections), is no regular file, is larger than 1 MiB (not a
+// settings file), holds NUL bytes or is UTF-16 or UTF-32 text (the edit would
+// lose part of it), or cannot be written; *reason then says why, naming the
+// file. A symbolic link to the file is written through and stays a link.
 bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason = nullptr);
 
 // Maps COM n (1..10) to a device in the [PORTS] section: writes that one key

@@ -1,5 +1,8 @@
 #include "settings/testmodemarker.h"
 
+#include "params/regularfile.h"
+#include "settings/wholefile.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
@@ -21,11 +24,15 @@ bool isWhite(char c)
 
 } // namespace
 
-bool readTestModeMarker(const QString &path)
+bool readTestModeMarker(const QString &path, QString *reason)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    QString why;
+    if (!openRegularFile(file, QIODevice::ReadOnly, &why)) {
+        if (QFileInfo::exists(path))
+            setFileReason(reason, path, why);
         return false;
+    }
 
     bool enabled = false;
     // At most kMaxWordLength + 1 bytes of the current word are kept: enough

@@ -1,9 +1,11 @@
 #include "settings/wholefile.h"
 
+#include "params/filesave.h"
+#include "params/regularfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 void setFileReason(QString *reason, const QString &path, const QString &what)
 {
@@ -13,43 +15,36 @@ void setFileReason(QString *reason, const QString &path, const QString &what)
 
 bool saveWholeFile(const QString &path, const QByteArray &contents, QString *reason)
 {
+    QString why;
+    if (!isRegularOrMissing(path, &why)) {
+        setFileReason(reason, path, why + QStringLiteral("; left as it is"));
+        return false;
+    }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         setFileReason(reason, path, QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder)));
         return false;
     }
-    QSaveFile file(path);
-    // Never fall back to writing the target in place (as QSaveFile may in a
-    // folder it cannot create files in): that is exactly the half-written
-    // file to avoid.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setFileReason(reason, path, file.errorString());
-        return false;
-    }
-    // A small text sits in the buffer until the flush; commit() does not
-    // notice a flush that fails (a full disk) and would rename the truncated
-    // file over the old one, so the flush is made and checked here.
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        setFileReason(reason, path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        setFileReason(reason, path, file.errorString());
+    QString what;
+    if (!saveFileContents(path, contents, &what)) {
+        setFileReason(reason, path, what);
         return false;
     }
     return true;
 }
 
-bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, bool *truncated)
+bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, bool *truncated, QString *reason)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    QString why;
+    if (!openRegularFile(file, QIODevice::ReadOnly, &why)) {
+        if (QFileInfo::exists(path))
+            setFileReason(reason, path, why);
         return false;
+    }
     // One byte more than wanted tells a file of exactly maxBytes from a longer
-    // one. Read in pieces the size the file says it has (it may have grown, or
-    // be a device that says 0), so that a small file costs a small buffer.
+    // one. The buffer is the size the file has, not maxBytes, so that a small
+    // file costs a small buffer; a file that grows meanwhile is read on in pieces.
     QByteArray data;
     while (data.size() <= maxBytes) {
         const qint64 left = maxBytes + 1 - data.size();
@@ -58,8 +53,10 @@ bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, b
             break;
         data += piece;
     }
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        setFileReason(reason, path, file.errorString());
         return false;
+    }
     const bool cut = data.size() > maxBytes;
     if (cut)
         data.truncate(maxBytes);

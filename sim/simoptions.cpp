@@ -63,6 +63,7 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     parser.addOption(help);
     const QList<QCommandLineOption> options{
         {QStringLiteral("name"), QStringLiteral("Identity: 3-character program name (default TCI)."), QStringLiteral("ABC")},
+        {QStringLiteral("name-hex"), QStringLiteral("Identity: the name's 1 to 3 bytes in hex, sent as they are (1b0d07)."), QStringLiteral("HEX")},
         {QStringLiteral("number"), QStringLiteral("Identity: program number, 0 to 255 (default 7)."), QStringLiteral("N")},
         {QStringLiteral("date"), QStringLiteral("Identity: build date (default 14.03.2023)."), QStringLiteral("DD.MM.YYYY")},
         {QStringLiteral("time"), QStringLiteral("Identity: build time (default 10:42)."), QStringLiteral("HH:MM")},
@@ -77,6 +78,7 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         {QStringLiteral("data-error"), QStringLiteral("Report faulty stored parameters (1) or not (0)."), QStringLiteral("0|1")},
         {QStringLiteral("programs"), QStringLiteral("Initial number of programmings (default 0)."), QStringLiteral("N")},
         {QStringLiteral("silent"), QStringLiteral("Fault: never answer.")},
+        {QStringLiteral("silent-after-storing"), QStringLiteral("Fault: never answer again once live data reported storing at PERCENT (0-99)."), QStringLiteral("PERCENT")},
         {QStringLiteral("live-version"), QStringLiteral("Fault: this protocol version in live data only."), QStringLiteral("N")},
         {QStringLiteral("corrupt-echo"), QStringLiteral("Fault: echo a programmed block with byte 0 changed.")},
         {QStringLiteral("wrong-byte"), QStringLiteral("Fault: block byte N (0-49) differs in every 0xC1 reply."), QStringLiteral("N")},
@@ -122,6 +124,13 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
             if (o.identity.name.size() > 3 || o.identity.name.toLatin1() != o.identity.name.toUtf8())
                 throw Problem{QStringLiteral("--name wants up to 3 plain characters")};
         }
+        if (parser.isSet(QStringLiteral("name-hex"))) {
+            const QString hex = parser.value(QStringLiteral("name-hex"));
+            const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+            if (bytes.isEmpty() || bytes.size() > 3 || bytes.toHex() != hex.toLatin1().toLower())
+                throw Problem{QStringLiteral("--name-hex wants 1 to 3 bytes in hex, not \"%1\"").arg(hex)};
+            o.rawName = bytes;
+        }
         if (parser.isSet(QStringLiteral("number")))
             o.identity.number = intValue(parser, QStringLiteral("number"), 0, 255);
         if (parser.isSet(QStringLiteral("date")))
@@ -152,6 +161,8 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         if (parser.isSet(QStringLiteral("programs")))
             o.programs = intValue(parser, QStringLiteral("programs"), 0, 65535);
         o.silent = parser.isSet(QStringLiteral("silent"));
+        if (parser.isSet(QStringLiteral("silent-after-storing")))
+            o.silentAfterStoring = intValue(parser, QStringLiteral("silent-after-storing"), 0, 99);
         if (parser.isSet(QStringLiteral("live-version")))
             o.liveVersion = intValue(parser, QStringLiteral("live-version"), 0, 255);
         o.corruptEcho = parser.isSet(QStringLiteral("corrupt-echo"));

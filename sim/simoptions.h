@@ -11,6 +11,7 @@
 struct SimOptions
 {
     IdentityFields identity;         // --name --number --date --time --version --long-name
+    QByteArray rawName;              // --name-hex: name bytes as they are, over --name
     QString storePath;               // --store: block 1 kept between runs
 
     // Live data.
@@ -24,6 +25,7 @@ struct SimOptions
 
     // Faults.
     bool silent = false;             // never answer
+    std::optional<int> silentAfterStoring; // never answer once storing reached this percent
     std::optional<int> liveVersion;  // protocol version in live data only
     bool corruptEcho = false;        // echo of a programmed block with a byte changed
     std::optional<int> wrongByte;    // block byte that differs in every 0xC1 reply

@@ -30,6 +30,8 @@ void SimServer::handleFrame(const Frame &frame, bool checkValid)
         log.frame(stampMs(), code, false, QStringLiteral("no answer"));
         return;
     }
+    // A unit that goes silent still sends the reply that took it there.
+    const bool silent = options.silent || unit.silenced();
     bool blockStored = false;
     const std::optional<Frame> reply = unit.answer(frame, nowMs(), &blockStored);
     if (blockStored) {
@@ -43,7 +45,7 @@ void SimServer::handleFrame(const Frame &frame, bool checkValid)
     }
     const QString replyName =
         QStringLiteral("0x%1").arg(QString::number((*reply)[0], 16).toUpper().rightJustified(2, QLatin1Char('0')));
-    if (options.silent) {
+    if (silent) {
         log.frame(stampMs(), code, true, QStringLiteral("silent"));
         return;
     }

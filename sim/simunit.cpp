@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "link/liverow.h"
 #include "params/parameterimage.h"
 
 SimUnit::SimUnit(const SimOptions &unitOptions, const ParameterBlock &initialBlock)
@@ -12,6 +13,8 @@ SimUnit::SimUnit(const SimOptions &unitOptions, const ParameterBlock &initialBlo
     , block(initialBlock)
     , programmingCount(static_cast<std::uint16_t>(unitOptions.programs))
 {
+    for (qsizetype i = 0; i < unitOptions.rawName.size() && i < 3; ++i)
+        identity.bytes[static_cast<std::size_t>(UnitIdentity::kName + i)] = static_cast<std::uint8_t>(unitOptions.rawName[i]);
 }
 
 ParameterBlock SimUnit::defaultBlock()
@@ -127,6 +130,10 @@ LiveData SimUnit::liveData(qint64 nowMs)
     data.sideStand = options.sideStandOn ? 0 : 1;
     data.neutral = options.neutralOn ? 0 : 1;
     data.savingCountdown = static_cast<std::uint16_t>(savingCountdown);
+    // Cut off as if the line went dead mid-storing: this frame is the last.
+    if (options.silentAfterStoring && savingCountdown != 0
+        && liverow::storingPercent(data.savingCountdown) >= *options.silentAfterStoring)
+        wentSilent = true;
     savingCountdown = std::max(0, savingCountdown - kSavingStep);
     data.dataError = options.dataError ? 1 : 0;
     data.protocolVersion = static_cast<std::uint8_t>(options.liveVersion.value_or(options.identity.version));

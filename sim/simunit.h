@@ -32,6 +32,8 @@ public:
     std::optional<Frame> answer(const Frame &command, qint64 nowMs, bool *blockStored);
 
     const ParameterBlock &storedBlock() const { return block; }
+    // The unit has stopped answering (--silent-after-storing).
+    bool silenced() const { return wentSilent; }
     LiveData liveData(qint64 nowMs);
     int engineRpm(qint64 nowMs) const;
     int advanceAt(int rpm) const;
@@ -45,4 +47,5 @@ private:
     std::uint16_t programmingCount;
     int savingCountdown = 0;
     std::uint16_t liveFrames = 0;
+    bool wentSilent = false;
 };

@@ -25,6 +25,10 @@ constexpr QRgb kLimiter = 0xd00000;
 constexpr QRgb kLive = 0xff8000;
 constexpr QRgb kHighlight = 0x00a000;
 constexpr QRgb kRecording = 0x9090c8;
+// The played-back recording's dot and trail: apart from the live orange, the
+// curve's blue, the limiter's red and the lit row's green.
+constexpr QRgb kPlayback = 0xa000c0;
+constexpr QRgb kLegendFrame = 0xa0a0a0;
 
 constexpr int kFadeRepaintMs = 200;
 // A drag decides between speed and advance once the mouse has moved this far.
@@ -46,10 +50,9 @@ qint64 monotonicMs()
 } // namespace
 
 CurveChart::CurveChart(QWidget *parent)
-    : QWidget(parent), clock(&monotonicMs)
+    : QWidget(parent), clock(&monotonicMs), liveDots(makeTrailDots(kLive)), rideDots(makeTrailDots(kPlayback))
 {
     shown.applyDefaults();
-    makeTrailDots();
     setMinimumSize(240, 160);
     fadeTimer.setInterval(kFadeRepaintMs);
     connect(&fadeTimer, &QTimer::timeout, this, [this] {
@@ -65,18 +68,20 @@ int CurveChart::trailAlpha(std::size_t step)
     return 220 - static_cast<int>(200 * step / kFadeSteps);
 }
 
-void CurveChart::makeTrailDots()
+CurveChart::TrailDots CurveChart::makeTrailDots(QRgb colour)
 {
+    TrailDots dots;
     for (std::size_t step = 0; step < kFadeSteps; ++step) {
-        QImage &sprite = trailDots[step];
+        QImage &sprite = dots[step];
         sprite = QImage(6, 6, QImage::Format_ARGB32_Premultiplied);
         sprite.fill(Qt::transparent);
         QPainter painter(&sprite);
         painter.setRenderHint(QPainter::Antialiasing, true);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(withAlpha(kLive, trailAlpha(step)));
+        painter.setBrush(withAlpha(colour, trailAlpha(step)));
         painter.drawEllipse(QPointF(3, 3), 2.5, 2.5);
     }
+    return dots;
 }
 
 void CurveChart::setTexts(const CurveChartTexts &texts)
@@ -136,10 +141,45 @@ void CurveChart::setHighlightedRow(std::optional<int> row)
     update();
 }
 
-void CurveChart::setRecording(std::vector<QPointF> rpmAdvance)
+void CurveChart::setRecording(std::vector<LiveSample> samples, const QString &name)
 {
-    recording = std::move(rpmAdvance);
+    ride = std::move(samples);
+    rideName = ride.empty() ? QString() : name;
+    ridePosition = 0;
+    rideLayer = QImage();
     update();
+}
+
+void CurveChart::clearRecording()
+{
+    setRecording({}, QString());
+}
+
+void CurveChart::setPlaybackPosition(qint64 rideMs)
+{
+    if (rideMs == ridePosition)
+        return;
+    const auto before = playbackRange();
+    ridePosition = rideMs;
+    // Playback steps many times between two samples; only a new sample in
+    // the trail changes the picture.
+    if (playbackRange() != before)
+        update();
+}
+
+std::pair<std::size_t, std::size_t> CurveChart::playbackRange() const
+{
+    const auto byTime = [](const LiveSample &s, qint64 ms) { return s.ms < ms; };
+    const auto first = std::lower_bound(ride.begin(), ride.end(), ridePosition - kTrailMs, byTime);
+    const auto last = std::upper_bound(ride.begin(), ride.end(), ridePosition,
+                                       [](qint64 ms, const LiveSample &s) { return ms < s.ms; });
+    return {std::size_t(first - ride.begin()), std::size_t(std::max(first, last) - ride.begin())};
+}
+
+std::vector<CurveChart::LiveSample> CurveChart::playbackTrail() const
+{
+    const auto [first, last] = playbackRange();
+    return {ride.begin() + std::ptrdiff_t(first), ride.begin() + std::ptrdiff_t(last)};
 }
 
 void CurveChart::setClock(Clock newClock)
@@ -166,7 +206,14 @@ void CurveChart::paintChart(QPainter &painter, const QSize &size) const
     const CurveGeometry geometry(shown, plotRect(size));
     paintGrid(painter, geometry);
     paintCurve(painter, geometry);
+    if (!ride.empty()) {
+        const auto [first, last] = playbackRange();
+        paintTrail(painter, geometry, ride.begin() + std::ptrdiff_t(first), ride.begin() + std::ptrdiff_t(last),
+                   ridePosition, kPlayback, rideDots);
+    }
     paintLive(painter, geometry);
+    if (!ride.empty())
+        paintLegend(painter, geometry.plot());
     painter.restore();
 }
 
@@ -225,12 +272,7 @@ void CurveChart::paintCurve(QPainter &painter, const CurveGeometry &geometry) co
     painter.save();
     painter.setClipRect(geometry.plot().adjusted(-6, -6, 6, 6));
 
-    if (!recording.empty()) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(withAlpha(kRecording, 110));
-        for (const QPointF &p : recording)
-            painter.drawEllipse(geometry.toPixel(p), 1.5, 1.5);
-    }
+    paintRide(painter, geometry);
 
     QPolygonF line;
     for (int k = 0; k < ParameterImage::kPoints; ++k)
@@ -250,11 +292,49 @@ void CurveChart::paintCurve(QPainter &painter, const CurveGeometry &geometry) co
     painter.restore();
 }
 
+void CurveChart::paintRide(QPainter &painter, const CurveGeometry &geometry) const
+{
+    if (ride.empty())
+        return;
+    const auto drawDots = [&](QPainter &onto) {
+        onto.setRenderHint(QPainter::Antialiasing, true);
+        onto.setPen(Qt::NoPen);
+        onto.setBrush(withAlpha(kRecording, 110));
+        for (const LiveSample &s : ride)
+            onto.drawEllipse(geometry.toPixel({double(s.rpm), double(s.advance)}), 1.5, 1.5);
+    };
+    const bool rasterTarget = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    if (!rasterTarget) {
+        drawDots(painter);
+        return;
+    }
+    const QRectF area = geometry.plot().adjusted(-6, -6, 6, 6);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (rideLayer.isNull() || rideLayerPlot != geometry.plot() || rideLayerRpmMax != geometry.rpmMax() ||
+        rideLayer.devicePixelRatioF() != ratio) {
+        rideLayer = QImage((area.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        rideLayer.setDevicePixelRatio(ratio);
+        rideLayer.fill(Qt::transparent);
+        QPainter layer(&rideLayer);
+        layer.translate(-area.topLeft());
+        drawDots(layer);
+        rideLayerPlot = geometry.plot();
+        rideLayerRpmMax = geometry.rpmMax();
+    }
+    painter.drawImage(area.topLeft(), rideLayer);
+}
+
 void CurveChart::paintLive(QPainter &painter, const CurveGeometry &geometry) const
 {
-    if (trail.empty())
+    paintTrail(painter, geometry, trail.begin(), trail.end(), clock(), kLive, liveDots);
+}
+
+template <typename It>
+void CurveChart::paintTrail(QPainter &painter, const CurveGeometry &geometry, It first, It last, qint64 now,
+                            QRgb colour, const TrailDots &sprites) const
+{
+    if (first == last)
         return;
-    const qint64 now = clock();
     painter.save();
     painter.setClipRect(geometry.plot().adjusted(-8, -8, 8, 8));
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -264,7 +344,8 @@ void CurveChart::paintLive(QPainter &painter, const CurveGeometry &geometry) con
     std::array<QPolygonF, kFadeSteps> dots;
     std::optional<std::size_t> previousStep;
     QPointF previous;
-    for (const LiveSample &s : trail) {
+    for (It it = first; it != last; ++it) {
+        const LiveSample &s = *it;
         const qint64 age = now - s.ms;
         if (age > kTrailMs || age < 0) {
             previousStep.reset();
@@ -291,11 +372,11 @@ void CurveChart::paintLive(QPainter &painter, const CurveGeometry &geometry) con
     // round shapes); an SVG gets real circles.
     const bool rasterTarget = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     for (std::size_t step = 0; step < kFadeSteps; ++step) {
-        const QColor colour = withAlpha(kLive, trailAlpha(step));
+        const QColor faded = withAlpha(colour, trailAlpha(step));
         // Each run between breaks is its own polyline.
         const QPolygonF &line = lines[step];
         qsizetype from = 0;
-        QPen thin(colour, 1);
+        QPen thin(faded, 1);
         thin.setCosmetic(true);
         painter.setPen(thin);
         for (qsizetype i = 0; i <= line.size(); ++i) {
@@ -306,22 +387,55 @@ void CurveChart::paintLive(QPainter &painter, const CurveGeometry &geometry) con
             }
         }
         if (rasterTarget) {
-            const QImage &sprite = trailDots[step];
+            const QImage &sprite = sprites[step];
             const QPointF half(sprite.width() / 2.0, sprite.height() / 2.0);
             for (const QPointF &p : dots[step])
                 painter.drawImage(p - half, sprite);
         } else {
             painter.setPen(Qt::NoPen);
-            painter.setBrush(colour);
+            painter.setBrush(faded);
             for (const QPointF &p : dots[step])
                 painter.drawEllipse(p, 2.5, 2.5);
         }
     }
-    const LiveSample &last = trail.back();
-    if (now - last.ms <= kTrailMs && now >= last.ms) {
+    const LiveSample &head = *std::prev(last);
+    if (now - head.ms <= kTrailMs && now >= head.ms) {
         painter.setPen(QPen(QColor::fromRgb(kAxis), 1.5));
-        painter.setBrush(QColor::fromRgb(kLive));
-        painter.drawEllipse(geometry.toPixel({double(last.rpm), double(last.advance)}), 6, 6);
+        painter.setBrush(QColor::fromRgb(colour));
+        painter.drawEllipse(geometry.toPixel({double(head.rpm), double(head.advance)}), 6, 6);
+    }
+    painter.restore();
+}
+
+void CurveChart::paintLegend(QPainter &painter, const QRectF &plot) const
+{
+    // In the plot's top left corner, where a curve rising to the right leaves room.
+    const QFontMetricsF fm(painter.font());
+    const QString name = fm.elidedText(rideName, Qt::ElideMiddle, std::max(40.0, plot.width() * 0.4));
+    const std::array<std::pair<QRgb, QString>, 2> entries{{{kLive, captions.liveLegend}, {kPlayback, name}}};
+    const double swatch = 12;
+    const double gap = 6;
+    const double row = std::max(fm.height(), swatch) + 2;
+    double textWidth = 0;
+    for (const auto &entry : entries)
+        textWidth = std::max(textWidth, fm.horizontalAdvance(entry.second));
+    const QRectF box(plot.left() + 8, plot.top() + 8, gap + swatch + gap + textWidth + gap,
+                     gap + row * double(entries.size()) + gap - 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QColor::fromRgb(kLegendFrame));
+    painter.setBrush(withAlpha(kBackground, 235));
+    painter.drawRect(box);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    double y = box.top() + gap;
+    for (const auto &[colour, text] : entries) {
+        const QPointF centre(box.left() + gap + swatch / 2, y + row / 2 - 1);
+        painter.setPen(QPen(QColor::fromRgb(kAxis), 1.5));
+        painter.setBrush(QColor::fromRgb(colour));
+        painter.drawEllipse(centre, swatch / 2 - 1, swatch / 2 - 1);
+        painter.setPen(QColor::fromRgb(kAxis));
+        painter.drawText(QPointF(box.left() + gap + swatch + gap, centre.y() - fm.height() / 2 + fm.ascent()), text);
+        y += row;
     }
     painter.restore();
 }

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class CurveGeometry;
@@ -22,11 +23,15 @@ struct CurveChartTexts
     QString rpmAxis = QStringLiteral("rpm");
     QString advanceAxis = QStringLiteral("advance [°]");
     QString limiter = QStringLiteral("limiter");
+    // The legend's name for the live dot, beside the recording's name.
+    QString liveLegend = QStringLiteral("Unit (live)");
 };
 
 // The advance curve as a chart: the ten points as a line, the limiter as a
 // vertical line, the live operating point with a fading trail of the last ten
-// seconds, the lit curve row, and optionally a recorded ride behind the curve.
+// seconds, the lit curve row, and optionally a recorded ride: faintly behind
+// the curve, and played back as a dot and trail of its own colour that the
+// live frames never move (nor it them), named in a legend.
 // Points are dragged with the mouse; the chart only reports the edited image
 // (pointDragged) and shows it when the owner hands it back through setImage,
 // so every edit takes the owner's one path of capture, normalise and show.
@@ -65,8 +70,19 @@ public:
     void setHighlightedRow(std::optional<int> row);
     std::optional<int> highlightedRow() const { return litRow; }
 
-    // A recorded ride as (rpm, degrees) points, drawn faintly behind the curve.
-    void setRecording(std::vector<QPointF> rpmAdvance);
+    // A recorded ride: its samples with ms on the ride's own time (rising),
+    // and its name for the legend. The position starts at the ride's start.
+    // An empty ride is no recording.
+    void setRecording(std::vector<LiveSample> ride, const QString &name);
+    void clearRecording();
+    bool hasRecording() const { return !ride.empty(); }
+    // Where the playback stands, in ms of ride time; the recording's dot is
+    // its last sample at or before it.
+    void setPlaybackPosition(qint64 rideMs);
+    qint64 playbackPosition() const { return ridePosition; }
+    // The recording's samples of the kTrailMs of ride time up to the
+    // position, oldest first; the last one is its dot.
+    std::vector<LiveSample> playbackTrail() const;
 
     void setClock(Clock clock);
 
@@ -97,23 +113,41 @@ private:
     enum class DragAxis { Undecided, Speed, Advance };
 
     static constexpr std::size_t kFadeSteps = 10;
+    using TrailDots = std::array<QImage, kFadeSteps>;
     static int trailAlpha(std::size_t step);
-    void makeTrailDots();
+    static TrailDots makeTrailDots(QRgb colour);
+    // The ride's samples of the playback trail as a range of `ride`.
+    std::pair<std::size_t, std::size_t> playbackRange() const;
     void dropOldSamples();
     QSize exportSize() const;
     void paintGrid(QPainter &painter, const CurveGeometry &geometry) const;
     void paintCurve(QPainter &painter, const CurveGeometry &geometry) const;
+    void paintRide(QPainter &painter, const CurveGeometry &geometry) const;
     void paintLive(QPainter &painter, const CurveGeometry &geometry) const;
+    void paintLegend(QPainter &painter, const QRectF &plot) const;
+    // Samples [first, last) as a trail fading with their age at `now`, the
+    // last as the dot when it is no older than kTrailMs.
+    template <typename It>
+    void paintTrail(QPainter &painter, const CurveGeometry &geometry, It first, It last, qint64 now, QRgb colour,
+                    const TrailDots &sprites) const;
 
     ParameterImage shown;
     CurveChartTexts captions;
     std::optional<int> litRow;
     std::deque<LiveSample> trail;
-    std::vector<QPointF> recording;
+    std::vector<LiveSample> ride;
+    QString rideName;
+    qint64 ridePosition = 0;
     Clock clock;
     // Repaints while a trail fades out with no new frames coming.
     QTimer fadeTimer;
-    std::array<QImage, kFadeSteps> trailDots;
+    TrailDots liveDots;
+    TrailDots rideDots;
+    // The whole ride's faint dots as one picture, made again when the plot
+    // changes: a long ride is thousands of dots, too many to draw every frame.
+    mutable QImage rideLayer;
+    mutable QRectF rideLayerPlot;
+    mutable int rideLayerRpmMax = -1;
 
     std::optional<int> draggedPoint;
     QPointF dragStart;

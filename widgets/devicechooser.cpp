@@ -1,13 +1,19 @@
 #include "widgets/devicechooser.h"
 
 #include "i18n/extracaptions.h"
+#include "link/portnames.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -57,6 +63,20 @@ DeviceChooser::DeviceChooser(SerialDeviceLister deviceLister, const QString &set
     noDevice->setObjectName(QStringLiteral("NoDeviceLabel"));
     noDevice->setAlignment(Qt::AlignCenter);
 
+    // A name is offered when it contains what is typed, in any case: "usb"
+    // finds /dev/ttyUSB0 and the by-id names alike.
+    names = new QStringListModel(this);
+    completer = new QCompleter(names, this);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    path = new QLineEdit(this);
+    path->setObjectName(QStringLiteral("DevicePathEdit"));
+    path->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    path->setCompleter(completer);
+    completer->popup()->installEventFilter(this);
+    auto *pathLabel = new QLabel(extraText(texts.pathLabel), this);
+    pathLabel->setBuddy(path);
+
     comNumbers = new QComboBox(this);
     comNumbers->setObjectName(QStringLiteral("ComNumberBox"));
     for (int n = kFirstCom; n <= kLastCom; ++n)
@@ -68,9 +88,14 @@ DeviceChooser::DeviceChooser(SerialDeviceLister deviceLister, const QString &set
     buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(extraText(texts.ok));
     buttons->button(QDialogButtonBox::Cancel)->setText(extraText(texts.cancel));
+    // Enter in the path field maps what it holds.
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(pathLabel);
+    pathRow->addWidget(path, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(comLabel);
     bottom->addWidget(comNumbers);
@@ -79,14 +104,16 @@ DeviceChooser::DeviceChooser(SerialDeviceLister deviceLister, const QString &set
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list, 1);
     layout->addWidget(noDevice);
+    layout->addLayout(pathRow);
     layout->addLayout(bottom);
     resize(900, 320);
 
-    connect(list, &QTreeWidget::itemSelectionChanged, this, &DeviceChooser::updateOk);
+    connect(list, &QTreeWidget::itemSelectionChanged, this, &DeviceChooser::rowPicked);
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this] {
-        if (chosenDevice())
+        if (!chosenPath().isEmpty())
             accept();
     });
+    connect(path, &QLineEdit::textChanged, this, &DeviceChooser::pathChanged);
 
     // The timer runs only while the dialog is shown: listing devices costs a
     // walk over /dev/serial/by-id for each of them.
@@ -96,11 +123,19 @@ DeviceChooser::DeviceChooser(SerialDeviceLister deviceLister, const QString &set
     connect(timer, &QTimer::timeout, this, &DeviceChooser::refresh);
 
     refresh();
+    // The dialog opens ready for a path to be typed over the proposed one.
+    path->setFocus();
+    path->selectAll();
+}
+
+QString DeviceChooser::chosenPath() const
+{
+    return typedDeviceName(path->text());
 }
 
 std::optional<SerialDevice> DeviceChooser::chosenDevice() const
 {
-    const int row = selectedRow();
+    const int row = rowOfPath();
     if (row < 0)
         return std::nullopt;
     return rows[static_cast<std::size_t>(row)].device;
@@ -124,30 +159,35 @@ void DeviceChooser::refresh()
     if (lister) {
         for (SerialDevice &device : lister()) {
             const std::optional<int> com = comNumberOf(device, iniPath);
-            now.push_back(Row{std::move(device), com});
+            const QString resolved = resolvedDevicePath(device.path);
+            now.push_back(Row{std::move(device), com, resolved});
         }
     }
-    if (listedOnce && now == rows)
+    const bool changed = !listedOnce || now != rows;
+    if (changed) {
+        rows = std::move(now);
+        listedOnce = true;
+        showRows();
+    }
+    offerNames();
+    if (!changed)
         return;
 
-    // The choice follows its device, wherever that lands in the new list. A
-    // chosen device that went away leaves no row chosen rather than another
-    // one, so OK never maps a device the technician did not pick.
-    const int before = selectedRow();
-    const QString chosenPath = before >= 0 ? rows[static_cast<std::size_t>(before)].device.path : QString();
-    const bool hadChoice = before >= 0;
-    rows = std::move(now);
-    listedOnce = true;
-    showRows();
-
-    int select = -1;
-    for (std::size_t i = 0; i < rows.size() && hadChoice; ++i) {
-        if (rows[i].device.path == chosenPath)
-            select = static_cast<int>(i);
+    // Until the technician touches the field it proposes what the preset COM
+    // number stands for now, by the name [PORTS] gives it, so that OK alone
+    // changes nothing; for a number [PORTS] does not map, the listed device
+    // it reaches, else the first one, once there is one. From then on the
+    // listing only shows which row the field names: a device that went away
+    // leaves no row chosen and the field as it was, so OK never maps a device
+    // the technician did not pick.
+    if (!pathTouched && path->text().isEmpty()) {
+        QString proposal = portMapping(presetCom, iniPath);
+        const int row = defaultRow();
+        if (proposal.isEmpty() && row >= 0)
+            proposal = rows[static_cast<std::size_t>(row)].device.preferredPath();
+        fillPath(proposal);
     }
-    if (!hadChoice)
-        select = defaultRow();
-    selectRow(select);
+    selectRow(rowOfPath());
 }
 
 void DeviceChooser::showRows()
@@ -172,6 +212,8 @@ void DeviceChooser::showRows()
 
 void DeviceChooser::selectRow(int index)
 {
+    // Only a row the technician picks fills the field.
+    const QSignalBlocker quiet(list);
     list->clearSelection();
     if (index >= 0 && index < list->topLevelItemCount()) {
         QTreeWidgetItem *item = list->topLevelItem(index);
@@ -197,9 +239,77 @@ int DeviceChooser::defaultRow() const
     return rows.empty() ? -1 : 0;
 }
 
+int DeviceChooser::rowOfPath() const
+{
+    const QString named = chosenPath();
+    if (named.isEmpty())
+        return -1;
+    const QString resolved = resolvedDevicePath(named);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].device.path == named || rows[i].device.stablePath == named || rows[i].resolved == resolved)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void DeviceChooser::rowPicked()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    pathTouched = true;
+    fillPath(rows[static_cast<std::size_t>(row)].device.preferredPath());
+    updateOk();
+}
+
+void DeviceChooser::pathChanged()
+{
+    if (fillingPath)
+        return;
+    pathTouched = true;
+    selectRow(rowOfPath());
+}
+
+void DeviceChooser::fillPath(const QString &text)
+{
+    fillingPath = true;
+    path->setText(text);
+    fillingPath = false;
+}
+
+void DeviceChooser::offerNames()
+{
+    // The names change rarely; the list the completer shows is replaced only
+    // when they did, and not while it is open under the technician's typing.
+    QStringList offered = deviceFileNames();
+    for (const Row &row : rows)
+        offered << row.device.path << row.device.stablePath;
+    offered.removeAll(QString());
+    offered.sort();
+    offered.removeDuplicates();
+    if (offered != names->stringList() && !completer->popup()->isVisible())
+        names->setStringList(offered);
+}
+
 void DeviceChooser::updateOk()
 {
-    buttons->button(QDialogButtonBox::Ok)->setEnabled(selectedRow() >= 0);
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(!chosenPath().isEmpty());
+}
+
+bool DeviceChooser::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter while names are offered but none is picked from them maps what
+    // is typed, as it does without the offer; the offer alone would only close.
+    if (watched == completer->popup() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !completer->popup()->currentIndex().isValid()) {
+            completer->popup()->hide();
+            if (buttons->button(QDialogButtonBox::Ok)->isEnabled())
+                accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void DeviceChooser::showEvent(QShowEvent *event)

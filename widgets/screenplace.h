@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -28,5 +29,22 @@ QRect storedPlace(int left, int top, int width, int height);
 
 // True when some part of the rectangle lies on some screen.
 bool onAnyScreen(const QRect &rect);
+
+// A window's title bar: the strip this high along the top of its outer
+// bounds, across their full width (the design's frame: a border of half the
+// frame width on each side, the rest of the frame height on top).
+inline constexpr int kTitleBarHeight = kFrameHeight - kFrameWidth / 2;
+
+// Outer bounds moved the least distance that puts the whole title bar on the
+// areas: on one, or across neighbouring ones. Bounds whose title bar is
+// already on them come back as they are. A title bar wider than the areas can
+// only start at the left edge of the nearest one, where the window's icon and
+// title are. No area leaves the bounds as they are.
+QRect withTitleBarOn(const QRect &outer, const QList<QRect> &areas);
+
+// The same over the screens' available areas (less task bars and docks). A
+// place stored at one scale factor and read at another can lie mostly beyond
+// the screens; this brings it back within reach of the mouse.
+QRect withTitleBarOnScreen(const QRect &outer);
 
 } // namespace screenplace

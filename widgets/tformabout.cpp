@@ -16,9 +16,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int le
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    label->setFont(font);
+    label->setFont(designFont(pixelSize));
     label->move(left, top);
     label->adjustSize();
     return label;

@@ -1,7 +1,9 @@
 // Redraw time of the curve chart: 600 frames at 753 x 500 into an image, the
 // live point moving every frame as if frames came at 60 Hz, so the trail holds
-// the full ten seconds of samples (far more than a real unit sends). Prints the
-// median and slowest frame; exits 1 when the median misses 2 ms.
+// the full ten seconds of samples (far more than a real unit sends). Run twice:
+// the live unit alone, then with a recording playing beside it (20,000 rows,
+// as many as a big file gives, also at 60 Hz, its dot moving every frame).
+// Prints the median and slowest frame; exits 1 when a median misses 2 ms.
 #include "widgets/curvechart.h"
 
 #include <QApplication>
@@ -37,17 +39,11 @@ Figures figuresOf(std::vector<double> ms)
     return {ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.back()};
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+Figures run(bool withRecording)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
     constexpr int kFrames = 600;
     constexpr qint64 kFrameMs = 16;
-    constexpr double kTargetMs = 2.0;
+    constexpr int kRideRows = 20000;
 
     qint64 now = 0;
     CurveChart chart;
@@ -56,6 +52,15 @@ int main(int argc, char **argv)
     image.applyDefaults();
     chart.setImage(image);
     chart.setHighlightedRow(3);
+    if (withRecording) {
+        std::vector<CurveChart::LiveSample> ride;
+        for (int i = 0; i < kRideRows; ++i) {
+            const double phase = i / 47.0;
+            ride.push_back({i * kFrameMs, 5000 + static_cast<int>(2500 * std::sin(phase)),
+                            30 + static_cast<int>(12 * std::cos(phase * 1.3))});
+        }
+        chart.setRecording(std::move(ride), QStringLiteral("ride-2024-05-18.csv"));
+    }
 
     QImage target(753, 500, QImage::Format_ARGB32_Premultiplied);
     std::vector<double> frameMs;
@@ -69,6 +74,8 @@ int main(int argc, char **argv)
         const double cpuStart = threadCpuMs();
         timer.start();
         chart.setLivePoint(rpm, advance);
+        if (withRecording)
+            chart.setPlaybackPosition(kFrameMs * (i + 1000));
         QPainter painter(&target);
         chart.paintChart(painter, target.size());
         painter.end();
@@ -77,10 +84,28 @@ int main(int argc, char **argv)
     }
     const Figures wall = figuresOf(frameMs);
     const Figures cpu = figuresOf(cpuMs);
-    std::printf("chart redraw 753x500, %d frames, trail of %zu samples\n", kFrames, chart.liveTrail().size());
-    std::printf("  wall: median %.3f ms, 95%% %.3f ms, max %.3f ms\n", wall.median, wall.p95, wall.slowest);
+    std::printf("chart redraw 753x500, %d frames, live trail of %zu samples", kFrames, chart.liveTrail().size());
+    if (withRecording)
+        std::printf(", recording of %d rows playing, its trail %zu samples", kRideRows, chart.playbackTrail().size());
+    std::printf("\n  wall: median %.3f ms, 95%% %.3f ms, max %.3f ms\n", wall.median, wall.p95, wall.slowest);
     std::printf("  cpu:  median %.3f ms, 95%% %.3f ms, max %.3f ms\n", cpu.median, cpu.p95, cpu.slowest);
+    return wall;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    constexpr double kTargetMs = 2.0;
+    bool met = true;
+    for (const bool withRecording : {false, true}) {
+        const Figures wall = run(withRecording);
+        met = met && wall.median < kTargetMs;
+    }
     std::printf("  target: median wall time under %.1f ms\n", kTargetMs);
-    const double median = wall.median;
-    return median < kTargetMs ? 0 : 1;
+    return met ? 0 : 1;
 }

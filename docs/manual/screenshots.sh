@@ -5,7 +5,8 @@
 #
 #   docs/manual/screenshots.sh            all pictures
 #   docs/manual/screenshots.sh SCENE      only one scene's pictures (live,
-#                                         program, com, chart, nounit, test)
+#                                         program, com, chooser, chart, nounit,
+#                                         test)
 #
 # Needs build/torvo-tci and build/torvo-tci-sim (build them first), xvfb-run,
 # ImageMagick (import, convert) and xdotool.
@@ -128,6 +129,40 @@ inside() {
       capture "com_$tag"
       xdotool key --window "$window" Escape
       ;;
+    chooser)
+      # The last item of the Com menu opens the device chooser.
+      local menu_x=53 title="Choose device"
+      case "$lang" in
+        DEUTSCH) menu_x=71 title="Gerät wählen" ;;
+        CESKY) menu_x=70 title="Vybrat zařízení" ;;
+      esac
+      xdotool mousemove --window "$window" "$menu_x" 8 click 1
+      sleep 0.5
+      xdotool key Up Return
+      # The dialog by its exact title: a search by name gives the main window
+      # first.
+      local dialog= candidate
+      for _ in $(seq 100); do
+        for candidate in $(xdotool search --pid "$toolpid" --onlyvisible --name "" || true); do
+          [ "$(xdotool getwindowname "$candidate")" = "$title" ] && dialog=$candidate
+        done
+        [ -n "$dialog" ] && break
+        sleep 0.05
+      done
+      [ -n "$dialog" ] || { echo "the device chooser did not open" >&2; return 1; }
+      # The simulator's path typed over the proposed device; the names offered
+      # while typing close with a click on the list's empty part.
+      xdotool key --window "$dialog" ctrl+a
+      xdotool type --window "$dialog" "$pty"
+      sleep 0.5
+      xdotool mousemove --window "$dialog" 450 200 click 1
+      sleep 0.5
+      local x y w h
+      eval "$(xdotool getwindowgeometry --shell "$dialog" | sed -n 's/^X=/x=/p;s/^Y=/y=/p;s/^WIDTH=/w=/p;s/^HEIGHT=/h=/p')"
+      capture "chooser_$tag" "${w}x$h+$x+$y"
+      # Sent to whatever has the focus: the key's release would find the dialog gone.
+      xdotool key Escape
+      ;;
     nounit)
       capture "nounit_$tag"
       ;;
@@ -160,9 +195,10 @@ if [ "${1:-}" = "--inside" ]; then
 fi
 
 only=${1:-}
+# The screen is wide enough for the device chooser (900 pixels).
 shoot() {
   [ -z "$only" ] || [ "$only" = "$2" ] || return 0
-  xvfb-run -a -s "-screen 0 800x900x24" "$0" --inside "$@"
+  xvfb-run -a -s "-screen 0 1000x900x24" "$0" --inside "$@"
 }
 
 for lang in ENGLISH DEUTSCH CESKY; do
@@ -170,6 +206,7 @@ for lang in ENGLISH DEUTSCH CESKY; do
   shoot "$lang" live --rpm 3400 --neutral 1
   shoot "$lang" program --rpm 3400 --neutral 1
   shoot "$lang" com --rpm 3400
+  shoot "$lang" chooser --rpm 3400
   # The engine sweeping from idle to the limiter and back.
   shoot "$lang" chart
 done

@@ -4,17 +4,24 @@
 
 #include "app/chartwindow.h"
 #include "link/liverow.h"
+#include "params/curvegeometry.h"
 #include "params/parameterfile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -140,37 +147,116 @@ TEST_F(ChartWindowTest, AFileThatCannotTakeARecordingIsSaidAndNothingRecords)
     EXPECT_TRUE(boxes.texts[0].contains("ride.csv")) << boxes.texts[0].toStdString();
 }
 
-TEST_F(ChartWindowTest, ARecordingPlaysBackInTheChartAndAForeignFileIsRefused)
+TEST_F(ChartWindowTest, ARecordingPlaysBesideTheAnsweringUnitOnItsOwnControls)
+{
+    constexpr QRgb kLive = 0xff8000;
+    constexpr QRgb kPlayback = 0xa000c0;
+    start();
+    action("MenuCurveChart")->trigger();
+    qint64 now = 100000;
+    window->chart()->setClock([&now] { return now; });
+    unit.live.rpm = 3300;
+    unit.live.advance = 52;
+    ASSERT_TRUE(tickUntilLiveFrame());
+
+    // Two rides, their rows a second apart, off the grid lines.
+    const auto writeRide = [&](const char *name, std::vector<std::pair<int, int>> rows) {
+        QByteArray text = liverow::csvHeader();
+        const QDateTime begin = QDateTime::currentDateTime();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            LiveData live;
+            live.rpm = static_cast<std::uint16_t>(rows[i].first);
+            live.advance = static_cast<std::uint8_t>(rows[i].second);
+            text += liverow::csvRow(begin.addMSecs(1000 * qint64(i)), live);
+        }
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    };
+    const QString first = writeRide("first.csv", {{2300, 8}});
+    const QString ride = writeRide("ride.csv", {{5300, 41}, {6300, 51}, {7300, 46}, {8300, 43}});
+    choose(first);
+    action("MenuOpenRecording")->trigger();
+    choose(ride);
+    action("MenuOpenRecording")->trigger(); // in place of the first
+
+    auto *play = window->chart()->findChild<QPushButton *>("PlaybackPlay");
+    auto *pause = window->chart()->findChild<QPushButton *>("PlaybackPause");
+    auto *slider = window->chart()->findChild<QSlider *>("PlaybackPosition");
+    auto *time = window->chart()->findChild<QLabel *>("PlaybackTime");
+    ASSERT_TRUE(play && pause && slider && time);
+    EXPECT_TRUE(slider->isVisible());
+    const auto dotRpm = [&] { return chart()->playbackTrail().empty() ? 0 : chart()->playbackTrail().back().rpm; };
+
+    struct Step
+    {
+        const char *what;
+        std::function<void()> act;
+        qint64 clockMs; // the clock moves this much, then one playback frame
+        QString expectedTime;
+        int expectedRpm;
+        bool expectedPlaying;
+    };
+    const std::vector<Step> steps{
+        {"playing from the start", [] {}, 0, "0:00.0 / 0:03.0", 5300, true},
+        {"at the ride's pace", [] {}, 1500, "0:01.5 / 0:03.0", 6300, true},
+        {"paused", [&] { QTest::mouseClick(pause, Qt::LeftButton); }, 5000, "0:01.5 / 0:03.0", 6300, false},
+        {"a second on by key", [&] { QTest::keyClick(slider, Qt::Key_Right); }, 0, "0:02.5 / 0:03.0", 7300, false},
+        {"back to the start by key", [&] { QTest::keyClick(slider, Qt::Key_Home); }, 0, "0:00.0 / 0:03.0", 5300, false},
+        {"slider set", [&] { slider->setValue(2200); }, 700, "0:02.2 / 0:03.0", 7300, false},
+        {"playing on from there", [&] { QTest::mouseClick(play, Qt::LeftButton); }, 500, "0:02.7 / 0:03.0", 7300, true},
+        {"a live frame moves only the live dot", [&] {
+             unit.live.rpm = 3400;
+             ASSERT_TRUE(tickUntilLiveFrame());
+         }, 0, "0:02.7 / 0:03.0", 7300, true},
+        {"stopped at the end", [] {}, 1000, "0:03.0 / 0:03.0", 8300, false},
+        {"still at the end", [] {}, 1000, "0:03.0 / 0:03.0", 8300, false},
+        {"played again from the start", [&] { QTest::mouseClick(play, Qt::LeftButton); }, 400, "0:00.4 / 0:03.0", 5300, true},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        now += step.clockMs;
+        window->chart()->playbackStep();
+        EXPECT_EQ(time->text(), step.expectedTime) << step.what;
+        EXPECT_EQ(dotRpm(), step.expectedRpm) << step.what;
+        EXPECT_EQ(window->chart()->playing(), step.expectedPlaying) << step.what;
+        EXPECT_EQ(play->isEnabled(), !step.expectedPlaying) << step.what;
+        EXPECT_EQ(pause->isEnabled(), step.expectedPlaying) << step.what;
+        ASSERT_FALSE(chart()->liveTrail().empty()) << step.what;
+        for (const CurveChart::LiveSample &s : chart()->liveTrail())
+            EXPECT_TRUE(s.rpm == 3300 || s.rpm == 3400) << step.what << ": " << s.rpm << " in the live trail";
+    }
+    EXPECT_EQ(chart()->liveTrail().back().rpm, 3400);
+
+    // Both dots in the window, each in its colour at its own place.
+    const CurveGeometry geometry(chart()->image(), chart()->plotRect(chart()->size()));
+    const auto pixelAt = [&](const QImage &grab, int rpm, int advance) {
+        return QColor(grab.pixel(geometry.toPixel({double(rpm), double(advance)}).toPoint())).rgb() & 0xffffffu;
+    };
+    const auto count = [](const QImage &grab, QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < grab.height(); ++y)
+            for (int x = 0; x < grab.width(); ++x)
+                n += (grab.pixel(x, y) & 0xffffffu) == colour;
+        return n;
+    };
+    QImage grab = chart()->grab().toImage();
+    EXPECT_EQ(pixelAt(grab, 5300, 41), kPlayback);
+    EXPECT_EQ(pixelAt(grab, 3400, 52), kLive);
+    EXPECT_NE(pixelAt(grab, 2300, 8), kPlayback) << "the first recording is gone";
+
+    QTest::mouseClick(window->chart()->findChild<QPushButton *>("PlaybackClose"), Qt::LeftButton);
+    EXPECT_FALSE(slider->isVisible());
+    EXPECT_FALSE(window->chart()->playing());
+    grab = chart()->grab().toImage();
+    EXPECT_EQ(count(grab, kPlayback), 0) << "dot, trail and legend entry are gone";
+    EXPECT_EQ(pixelAt(grab, 3400, 52), kLive);
+}
+
+TEST_F(ChartWindowTest, AForeignFileIsNoRecording)
 {
     start();
-    const QString csv = dir.filePath("ride.csv");
-    QFile file(csv);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    // A ride of three frames a second apart.
-    const QDateTime start = QDateTime::currentDateTime();
-    QByteArray text = liverow::csvHeader();
-    for (int i = 0; i < 3; ++i) {
-        LiveData live;
-        live.rpm = static_cast<std::uint16_t>(4000 + 1000 * i);
-        live.advance = static_cast<std::uint8_t>(30 + i);
-        text += liverow::csvRow(start.addMSecs(1000 * i), live);
-    }
-    file.write(text);
-    file.close();
-    choose(csv);
-    action("MenuOpenRecording")->trigger();
-    ASSERT_NE(chart(), nullptr);
-    EXPECT_TRUE(window->chart()->isVisible());
-    // Played back at its own pace: the dot is where the ride was at each moment.
-    EXPECT_TRUE(window->chart()->playing());
-    window->chart()->showReplayAt(1500);
-    ASSERT_FALSE(chart()->liveTrail().empty());
-    EXPECT_EQ(chart()->liveTrail().back().rpm, 5000);
-    window->chart()->showReplayAt(2000);
-    EXPECT_EQ(chart()->liveTrail().back().rpm, 6000);
-    EXPECT_EQ(chart()->liveTrail().back().advance, 32);
-    EXPECT_FALSE(window->chart()->playing()) << "the ride is over";
-
     const QString foreign = dir.filePath("other.csv");
     QFile other(foreign);
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
@@ -192,6 +278,8 @@ TEST_F(ChartWindowTest, TheChartKeepsItsPlaceAndSpeaksTheLanguage)
     EXPECT_EQ(window->chart()->windowTitle(), QString::fromUtf8("Zündkurve"));
     EXPECT_EQ(chart()->texts().advanceAxis, QString::fromUtf8("Vorzündung [°]"));
     EXPECT_EQ(action("MenuCurveChart")->text(), QString::fromUtf8("Zündkurve"));
+    EXPECT_EQ(window->chart()->findChild<QPushButton *>("PlaybackPlay")->text(), QString::fromUtf8("Abspielen"));
+    EXPECT_EQ(chart()->texts().liveLegend, QString::fromUtf8("Zündbox (live)"));
     window->close();
     QFile ini(settingspaths::settingsFile());
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));

@@ -23,13 +23,16 @@
 
 namespace {
 
-// A port that refuses to open with the reason the test gives.
+// A port that refuses to open with the reason the test gives: every device,
+// or only the one named.
 class RefusingTransport : public FakeTransport
 {
 public:
-    explicit RefusingTransport(QString why) : why(std::move(why)) {}
+    explicit RefusingTransport(QString why, QString only = {}) : why(std::move(why)), only(std::move(only)) {}
     bool open(const QString &device, QString *reason) override
     {
+        if (!only.isEmpty() && device != only)
+            return FakeTransport::open(device, reason);
         close();
         events << QStringLiteral("open ") + device;
         if (reason)
@@ -39,6 +42,7 @@ public:
 
 private:
     QString why;
+    QString only;
 };
 
 // Closes every message box as it appears, keeping the last one's texts.
@@ -172,28 +176,44 @@ TEST_F(ChooseDeviceTest, OkWritesOneKeyKeepsEveryOtherByteAndOpensTheNewMapping)
     }
 }
 
-TEST_F(ChooseDeviceTest, CancelOrAFileThatCannotBeWrittenChangesNothing)
+TEST_F(ChooseDeviceTest, CancelADeviceThatDoesNotOpenOrAFileThatCannotBeWrittenChangesNothing)
 {
     // Over 1 MiB is no settings file: the writer leaves it alone and says why.
     QByteArray huge = kUserFile;
     huge.append(QByteArray(1024 * 1024, ';'));
+    const QByteArray kept = "; bench PC\n[FORM_HLAV]\nLeft=10\nComPort=1\n\n[PORTS]\n; the adapter on the bench\n"
+                            "COM1=/dev/ttyUSB0\nCOM4 = /dev/ttyACM0   \n\n[Workshop]\nOwner=J. Novák\n";
     const struct
     {
         const char *what;
         QByteArray file;
         bool accept;
+        const char *refusal; // the chosen device's, none: it opens
         const char *boxName;
+        QStringList events;
+        QByteArray expected; // empty: the file as it was
+        int com;
     } cases[] = {
-        {"cancelled", kUserFile, false, ""},
-        {"file too large to be a settings file", huge, true, "PortMappingErrorBox"},
+        {"cancelled", kUserFile, false, nullptr, "", {}, {}, 1},
+        {"file too large to be a settings file", huge, true, nullptr, "PortMappingErrorBox",
+         {"close", "open /dev/ttyACM0", "close", "open /dev/ttyUSB0"}, {}, 1},
+        // Not kept: it would be refused at every start. COM1 is open again.
+        {"nothing at that name", kUserFile, true, "No such file or directory", "ComOpeningErrorBox",
+         {"close", "open /dev/ttyACM0", "open /dev/ttyUSB0"}, {}, 1},
+        // Kept: the box says how to get the right, and then it opens.
+        {"the user may not open it yet", kUserFile, true, "Permission denied", "ComOpeningErrorBox",
+         {"close", "open /dev/ttyACM0"}, kept, 4},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         writeAll(settingspaths::settingsFile(), c.file);
-        start();
+        if (c.refusal)
+            start(std::make_unique<RefusingTransport>(QLatin1String(c.refusal), QStringLiteral("/dev/ttyACM0")));
+        else
+            start();
         port->events.clear();
         window->setDeviceChooserRunner([&](DeviceChooser &chooser) {
-            chooser.deviceList()->setCurrentItem(chooser.deviceList()->topLevelItem(0));
+            chooser.deviceList()->setCurrentItem(chooser.deviceList()->topLevelItem(1));
             chooser.comBox()->setCurrentIndex(3);
             return c.accept;
         });
@@ -201,13 +221,18 @@ TEST_F(ChooseDeviceTest, CancelOrAFileThatCannotBeWrittenChangesNothing)
         item("MenuChooseDevice")->trigger();
 
         EXPECT_EQ(boxes.name, QLatin1String(c.boxName));
-        if (boxes.seen) {
+        EXPECT_LE(boxes.seen, 1);
+        if (c.refusal) {
+            EXPECT_TRUE(boxes.informative.startsWith(QStringLiteral("/dev/ttyACM0: ") + QLatin1String(c.refusal)))
+                << boxes.informative.toStdString();
+        } else if (boxes.seen) {
             EXPECT_TRUE(boxes.text.contains(settingspaths::settingsFile())) << boxes.text.toStdString();
         }
-        EXPECT_TRUE(readAll(settingspaths::settingsFile()) == c.file) << "the settings file changed";
-        EXPECT_TRUE(port->events.isEmpty()) << port->events.join(", ").toStdString();
-        EXPECT_EQ(window->session().portNumber(), 1);
-        EXPECT_TRUE(item("MenuCom1")->isChecked());
+        const QByteArray expected = c.expected.isEmpty() ? c.file : c.expected;
+        EXPECT_TRUE(readAll(settingspaths::settingsFile()) == expected) << readAll(settingspaths::settingsFile()).left(300).toStdString();
+        EXPECT_EQ(port->events.join(", ").toStdString(), c.events.join(", ").toStdString());
+        EXPECT_EQ(window->session().portNumber(), c.com);
+        EXPECT_TRUE(item(QStringLiteral("MenuCom%1").arg(c.com).toLatin1())->isChecked());
         window.reset();
     }
 }
@@ -239,29 +264,45 @@ TEST_F(ChooseDeviceTest, TheMenuItemSpeaksTheLanguageChosen)
 
 TEST_F(ChooseDeviceTest, TheComOpeningErrorSaysWhatToDoAboutTheReason)
 {
+    // A device this user may open that still says "permission" is held by
+    // another program; a device file of our own stands for one.
+    const QString held = QDir(QDir::tempPath()).filePath(QStringLiteral("torvo-held-device-%1").arg(QCoreApplication::applicationPid()));
+    writeAll(held, "");
     const struct
     {
+        QString device;
         const char *reason;
+        const char *language;
         const char *advice;
         const char *notAdvice;
     } cases[] = {
-        {"Permission denied", "sudo usermod -aG dialout $USER", "Choose device"},
-        {"Permission error while locking the device", "group dialout", "Choose device"},
-        {"No such file or directory", "Com → Choose device…", "dialout"},
-        {"The device is not known", "Com → Choose device…", "dialout"},
+        {"/dev/ttyUSB7", "Permission denied", "0", "sudo usermod -aG dialout $USER", "Choose device"},
+        {"/dev/ttyUSB7", "Permission error while locking the device", "0", "group dialout", "Choose device"},
+        {held, "Permission error while locking the device", "0", "in use by another program", "dialout"},
+        {held, "Device or resource busy", "0", "in use by another program", "dialout"},
+        {"/dev/ttyUSB7", "No such file or directory", "0",
+         "Plug the adapter in, or choose its device in Com → Choose device…", "dialout"},
+        {"/dev/ttyUSB7", "The device is not known", "0", "Com → Choose device…", "dialout"},
+        // In the window's language, naming the menu item as its menus do.
+        {"/dev/ttyUSB7", "No such file or directory", "1", "Gerät unter ComPort → Gerät wählen…", "dialout"},
+        {"/dev/ttyUSB7", "Permission denied", "3", "Přidejte ho do skupiny dialout", "Vybrat"},
+        {held, "Device or resource busy", "1", "von einem anderen Programm benutzt", "dialout"},
+        {held, "Device or resource busy", "3", "používá jiný program", "dialout"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.reason);
-        writeAll(settingspaths::settingsFile(), "[PORTS]\nCOM1=/dev/ttyUSB7\n");
+        writeAll(settingspaths::settingsFile(),
+                 QByteArray("[FORM_HLAV]\nLanguage=") + c.language + "\n[PORTS]\nCOM1=" + c.device.toUtf8() + "\n");
         BoxCatcher boxes;
         start(std::make_unique<RefusingTransport>(QString::fromUtf8(c.reason)));
         EXPECT_EQ(boxes.seen, 1);
         EXPECT_EQ(boxes.text, "Com opening error");
         const std::string informative = boxes.informative.toStdString();
-        EXPECT_TRUE(boxes.informative.startsWith(QStringLiteral("/dev/ttyUSB7: ") + QString::fromUtf8(c.reason)))
-            << informative;
+        EXPECT_TRUE(boxes.informative.startsWith(c.device + ": " + QString::fromUtf8(c.reason))) << informative;
         EXPECT_TRUE(boxes.informative.contains(QString::fromUtf8(c.advice))) << informative;
         EXPECT_FALSE(boxes.informative.contains(QString::fromUtf8(c.notAdvice))) << informative;
+        EXPECT_FALSE(boxes.informative.contains(QStringLiteral("…."))) << informative;
         window.reset();
     }
+    QFile::remove(held);
 }

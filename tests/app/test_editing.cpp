@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 const QChar kNbsp(0x00A0);
 }
@@ -124,13 +126,56 @@ TEST_F(EditingTest, CheckBoxesCommitOnAMouseReleaseButNotFromTheKeyboard)
     EXPECT_EQ(window->session().image()[ParameterImage::kRpm2], 0);
 }
 
-TEST_F(EditingTest, ProgrammingAfterChangeTurnsRedWhileTicked)
+TEST_F(EditingTest, ProgrammingAfterChangeIsRedOnScreenWhileTicked)
 {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     auto *box = control<QCheckBox>("CheckBoxProgHned");
-    box->setChecked(true);
-    EXPECT_EQ(box->palette().color(QPalette::Window), QColor(255, 0, 0));
-    box->setChecked(false);
-    EXPECT_NE(box->palette().color(QPalette::Window), QColor(255, 0, 0));
+    const QColor red(255, 0, 0);
+    const auto click = [&] {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        QCoreApplication::processEvents();
+    };
+    const auto press = [&] { QTest::keyClick(box, Qt::Key_Space); };
+    const struct
+    {
+        const char *what;
+        std::function<void()> act;
+        bool red;
+    } steps[] = {
+        {"at start", [] {}, false},
+        {"ticked with the mouse", click, true},
+        {"in German", [&] { window->MenuGermanClick(); }, true},
+        {"in Czech", [&] { window->MenuCzechClick(); }, true},
+        {"unticked with the keyboard", press, false},
+        {"ticked with the keyboard", press, true},
+        {"unticked with the mouse", click, false},
+        {"in English", [&] { window->MenuEnglishClick(); }, false},
+    };
+    for (const auto &step : steps) {
+        step.act();
+        ASSERT_EQ(box->isChecked(), step.red) << step.what;
+        // The box as the window shows it, and a little of its group beside
+        // it: red fills the box's background, caption and tick square aside;
+        // unticked, it shows the group's face it stands on.
+        const QPoint corner = box->mapTo(window.get(), QPoint(0, 0));
+        const QImage shown = window->grab(QRect(corner, box->size())).toImage();
+        const QColor beside = window->grab(QRect(corner + QPoint(box->width() + 2, box->height() / 2), QSize(1, 1)))
+                                  .toImage()
+                                  .pixelColor(0, 0);
+        ASSERT_NE(beside, red);
+        int redPixels = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                redPixels += shown.pixelColor(x, y) == red;
+        const int all = shown.width() * shown.height();
+        if (step.red)
+            EXPECT_GT(redPixels, all * 2 / 3) << step.what << ": " << redPixels << " of " << all;
+        else
+            EXPECT_EQ(redPixels, 0) << step.what;
+        // Past the end of the caption, halfway down.
+        EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() / 2), step.red ? red : beside) << step.what;
+    }
 }
 
 TEST_F(EditingTest, LeavingAnEditForAnotherCommitsIt)

@@ -4,34 +4,15 @@
 
 #include "link/liveframe.h"
 #include "params/parameterfile.h"
+#include "support/file_kinds.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-// Answers every message box as it appears, remembering its texts.
-struct BoxAnswerer
-{
-    QStringList texts;
-    QTimer timer;
-    BoxAnswerer()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->done(0);
-            }
-        });
-        timer.start(5);
-    }
-};
 
 class FilesAndCurveTest : public WindowTest
 {
@@ -108,15 +89,30 @@ TEST_F(FilesAndCurveTest, AFailedSaveSaysSoAndKeepsTheEarlierFileAndName)
     const QByteArray before = file.readAll();
     file.close();
 
-    // A folder that cannot exist: the path runs through a regular file.
+    // A folder that cannot exist: the path runs through a regular file. The
+    // typed values stay on screen as typed and out of the image: a save
+    // would take them in and put point 2 above point 1.
     BoxAnswerer boxes;
+    const ParameterImage image = window->session().image();
     choose(earlier + "/inside.ign");
     control<QLineEdit>("Edit50")->setText("44");
+    control<QLineEdit>("EditRpmAdv2")->setText("500");
     window->MenuSaveClick();
     EXPECT_EQ(boxes.texts, QStringList{"Open file error"});
     EXPECT_EQ(text("LabelFile2"), earlier);
+    EXPECT_EQ(window->session().image(), image);
+    EXPECT_EQ(text("Edit50"), "44");
+    EXPECT_EQ(text("EditRpmAdv2"), "500");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
+    file.close();
+
+    // Saved where it can be, the set is taken in, put in order and shown.
+    choose(earlier);
+    window->MenuSaveClick();
+    EXPECT_EQ(window->session().image().advance(0), 44);
+    EXPECT_EQ(window->session().image().rpmAdv(1), 11);
+    EXPECT_EQ(text("EditRpmAdv2"), "1,100");
 }
 
 TEST_F(FilesAndCurveTest, AForeignFileIsRefusedInTheCurrentLanguage)
@@ -145,6 +141,40 @@ TEST_F(FilesAndCurveTest, AForeignFileIsRefusedInTheCurrentLanguage)
         EXPECT_EQ(boxes.texts, c.expected);
         EXPECT_EQ(window->session().image(), before);
         EXPECT_EQ(text("LabelFile2"), fileLabel);
+    }
+}
+
+// Open and Save over each kind of thing a path may name: a FIFO never holds
+// the window, and what is no file is left as it was.
+TEST_F(FilesAndCurveTest, OpenAndSaveUseFilesAndLinksAndSayOpenFileErrorForTheRest)
+{
+    ParameterImage limiter95;
+    limiter95.applyDefaults();
+    limiter95[ParameterImage::kLimiter] = 95;
+    int n = 0;
+    for (const FileKind kind : kFileKinds) {
+        SCOPED_TRACE(kindName(kind));
+        window->MenuNewClick();
+        const QString opened = dir.filePath(QStringLiteral("open%1.ign").arg(++n));
+        ASSERT_TRUE(makeFileKind(opened, kind, parameterFileText(limiter95)));
+        BoxAnswerer boxes;
+        choose(opened);
+        window->MenuOpenClick();
+        EXPECT_EQ(boxes.texts, isUsable(kind) ? QStringList{} : QStringList{"Open file error"});
+        EXPECT_EQ(text("EditOmez2"), isUsable(kind) ? "9,500" : "7,000");
+        EXPECT_EQ(text("LabelFile2"), isUsable(kind) ? opened : QString());
+
+        const QString saved = dir.filePath(QStringLiteral("save%1.ign").arg(n));
+        ASSERT_TRUE(makeFileKind(saved, kind));
+        choose(saved);
+        window->MenuSaveClick();
+        const bool written = isUsable(kind) || kind == FileKind::Missing;
+        const std::string link = kind == FileKind::LinkToRegular ? "link to " + QFileInfo(saved).fileName().toStdString()
+                                                                       + ".target: "
+                                                                 : "";
+        EXPECT_EQ(whatIsAt(saved), written ? link + "file: " + parameterFileText(window->session().image()).toStdString()
+                                           : untouched(kind, saved));
+        EXPECT_EQ(boxes.texts.size(), (isUsable(kind) ? 0 : 1) + (written ? 0 : 1));
     }
 }
 

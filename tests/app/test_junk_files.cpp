@@ -1,7 +1,8 @@
 // The window started on a settings file and an image file full of junk:
 // binary bytes, NUL bytes, lines far longer than any value, negative and
 // huge numbers. It starts, takes the defaults where a value is unusable, and
-// leaves clean files behind at close.
+// leaves clean files behind at close; a settings file it cannot edit without
+// losing part of it (NUL bytes, UTF-16) is left byte for byte as it was.
 #include "support/fake_transport.h"
 
 #include "app/tformhlav.h"
@@ -130,6 +131,9 @@ TEST(JunkFiles, TheWindowStartsOnJunkAndLeavesCleanFiles)
          "ComPort=4294967297\nLanguage=18446744073709551619\n[IGNITION]\nCheckBoxIgnAll->Checked=99999999999\n",
          "4294967299 18446744073709551617 99999999999999999999999 255 256 257 258 259 260 261 "
          "200 199 198 197 196 195 194 193 192 191 61 62 63 64 65 255 255 255 255 255"},
+        {"settings in UTF-16 with their byte-order mark",
+         QByteArray("\xFF\xFE[\0P\0O\0R\0T\0S\0]\0\r\0\n\0C\0O\0M\0" "1\0=\0/\0d\0e\0v\0/\0x\0\r\0\n\0", 46),
+         "3 9"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -150,6 +154,10 @@ TEST(JunkFiles, TheWindowStartsOnJunkAndLeavesCleanFiles)
         const QByteArray image = readFile(settingspaths::imageFile());
         EXPECT_EQ(imageFileProblem(image), "") << image.left(400).toStdString();
         const QByteArray settings = readFile(settingspaths::settingsFile());
+        if (c.settings.contains('\0')) {
+            EXPECT_TRUE(settings == c.settings) << settings.left(400).toHex(' ').toStdString();
+            continue;
+        }
         EXPECT_EQ(settingsFileProblem(settings), "") << settings.left(400).toStdString();
         // What was written reads back as written, and the place is a real one.
         const StoredSettings stored = readSettings(settingspaths::settingsFile(), StoredSettings{});

@@ -2,9 +2,16 @@
 #include "window_fixture.h"
 
 #include "i18n/captiontables.h"
+#include "widgets/designfont.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,6 +41,46 @@ QString longPart(const QString &hint)
 {
     const qsizetype bar = hint.indexOf(QLatin1Char('|'));
     return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+// The width a caption has in its control as the control's style lays it out:
+// beside a check box's tick square, within a button's frame and margins, and
+// for a label that follows its text, up to the next control on its row or the
+// frame of its group.
+int room(const QWidget *control)
+{
+    if (auto *box = qobject_cast<const QCheckBox *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+    }
+    if (auto *button = qobject_cast<const QPushButton *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width()
+               - button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+    }
+    if (!control->property("autoSize").toBool())
+        return control->contentsRect().width();
+    const QWidget *group = control->parentWidget();
+    const QRect place = control->geometry();
+    int right = group->width() - group->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    for (const QWidget *other : group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect g = other->geometry();
+        if (other != control && g.left() > place.left() && g.top() <= place.bottom() && g.bottom() >= place.top())
+            right = std::min(right, g.left());
+    }
+    return right - place.left();
+}
+
+// The caption's width in a face, mnemonics as they are shown.
+int captionWidth(const QWidget *control, const QString &text, QFont face)
+{
+    face.setBold(control->font().bold());
+    const int flags = qobject_cast<const QAbstractButton *>(control) ? Qt::TextShowMnemonic : 0;
+    return QFontMetrics(face).size(flags, text).width();
 }
 
 } // namespace
@@ -70,4 +117,41 @@ TEST_F(WindowTest, EveryLanguageWritesItsWholeSetAndSwitchingBackRestoresIt)
         EXPECT_EQ(item("AdvancePlus")->text(), "Advance +");
         EXPECT_EQ(item("MenuCom10")->text(), "Com 1&0");
     }
+}
+
+TEST_F(WindowTest, EveryCaptionOfEveryLanguageFitsItsControl)
+{
+    const struct
+    {
+        void (TFormHlav::*pick)();
+        std::uint8_t index;
+    } languages[] = {
+        {&TFormHlav::MenuEnglishClick, 0}, {&TFormHlav::MenuGermanClick, 1}, {&TFormHlav::MenuCzechClick, 3}};
+    int checked = 0;
+    for (const auto &l : languages) {
+        (window.get()->*l.pick)();
+        for (const CaptionAssignment &row : captionSet(l.index)) {
+            if (row.target != CaptionTarget::Control || row.property != CaptionProperty::Caption)
+                continue;
+            const QWidget *c = control(row.objectName);
+            ASSERT_NE(c, nullptr);
+            const QString text = captionText(row);
+            const int space = room(c);
+            // In the window's own face, and in the stand-in face a system
+            // without the design face shows.
+            const int shownWidth = captionWidth(c, text, c->font());
+            const int standInWidth = captionWidth(c, text, substituteFont(c->font().pixelSize()));
+            const auto what = [&] {
+                return QStringLiteral("language %1, %2 \"%3\": %4 and %5 pixels (stand-in) in %6")
+                    .arg(l.index).arg(QLatin1String(row.objectName), text).arg(shownWidth).arg(standInWidth).arg(space)
+                    .toStdString();
+            };
+            ++checked;
+            // Every caption fits in the design face with the design's tick
+            // square, so none is let off here.
+            EXPECT_LE(shownWidth, space) << what();
+            EXPECT_LE(standInWidth, space) << what();
+        }
+    }
+    EXPECT_EQ(checked, 30);
 }

@@ -294,3 +294,43 @@ TEST_F(LinkWindowTest, APulledAdapterIsWaitedForQuietlyAndTheStatusBarSaysSo)
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.seen, 0);
 }
+
+TEST_F(LinkWindowTest, AFirstRunSaysOnceInItsLanguageWhereTheAdapterIsChosen)
+{
+    const struct
+    {
+        const char *what;
+        const char *settings;
+        bool unitAnswers;
+        const char *hint; // empty: none
+    } cases[] = {
+        {"English", "[FORM_HLAV]\nLanguage=0\n", false,
+         "No unit answers on COM1. Choose the adapter in Com → Choose device…"},
+        {"German, the port start-up opened", "[FORM_HLAV]\nLanguage=1\nComPort=3\n", false,
+         "An COM3 antwortet keine Zündbox. Den Adapter wählen Sie unter ComPort → Gerät wählen…"},
+        {"Czech, a section without keys", "[FORM_HLAV]\nLanguage=3\n[PORTS]\n; COM1=/dev/ttyUSB0\n", false,
+         "Na COM1 neodpovídá žádná jednotka. Převodník vyberte v nabídce Port → Vybrat zařízení…"},
+        {"a unit answered", "[FORM_HLAV]\nLanguage=1\n", true, ""},
+        {"a device is mapped, if to another number", "[FORM_HLAV]\nLanguage=3\n[PORTS]\nCOM2=/dev/ttyUSB0\n", false, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeSettings(QString::fromUtf8(c.settings));
+        window = std::make_unique<TFormHlav>(std::make_unique<FakeTransport>());
+        ScriptedUnit unit;
+        static_cast<FakeTransport &>(window->session().transport()).unit = c.unitAnswers ? &unit : nullptr;
+        start();
+        window->show();
+        auto *status = control<QStatusBar>("StatusBar1");
+        ticks(TFormHlav::kFirstRunHintTicks - 1);
+        EXPECT_EQ(status->currentMessage(), QString()) << "before about 3 s";
+        ticks(1);
+        const QString hint = QString::fromUtf8(c.hint);
+        EXPECT_EQ(status->currentMessage(), hint);
+        // Laid out in the bar's font, it fits the bar.
+        EXPECT_LE(status->fontMetrics().horizontalAdvance(hint), status->contentsRect().width());
+        status->clearMessage();
+        ticks(3 * TFormHlav::kFirstRunHintTicks);
+        EXPECT_EQ(status->currentMessage(), QString()) << "said once only";
+    }
+}

@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "params/printpage.h"
+#include "support/file_kinds.h"
 #include "widgets/tcgauge.h"
 
 #include <QApplication>
@@ -138,4 +139,32 @@ TEST_F(PrintTest, AFailedPrintSaysSoAndPutsEverythingBack)
     for (int i = 0; i < 20; ++i)
         window->Timer1Timer();
     EXPECT_TRUE(control("LabelSpojeni")->isVisible());
+}
+
+// TORVO_TCI_PRINT_TO naming a FIFO held the window for good; a device or a
+// folder is no PDF either. Those are refused as a failed print, untouched.
+TEST_F(PrintTest, APrintGoesToAFileOrThroughALinkAndNowhereElse)
+{
+    int n = 0;
+    for (const FileKind kind : kFileKinds) {
+        SCOPED_TRACE(kindName(kind));
+        const QString target = dir.filePath(QStringLiteral("page%1.pdf").arg(++n));
+        ASSERT_TRUE(makeFileKind(target, kind));
+        qputenv("TORVO_TCI_PRINT_TO", target.toLocal8Bit());
+        BoxAnswerer boxes;
+        window->SpeedButtonPrintClick();
+        const bool printed = isUsable(kind) || kind == FileKind::Missing;
+        EXPECT_EQ(boxes.texts, printed ? QStringList{} : QStringList{"Print error"});
+        const std::string left = whatIsAt(target);
+        if (printed) {
+            const std::string lead = (kind == FileKind::LinkToRegular
+                                          ? "link to " + QFileInfo(target).fileName().toStdString() + ".target: "
+                                          : std::string())
+                                     + "file: %PDF";
+            EXPECT_EQ(left.substr(0, lead.size()), lead);
+        } else {
+            EXPECT_EQ(left, untouched(kind, target));
+        }
+        EXPECT_FALSE(window->session().engine().printing());
+    }
 }

@@ -1,8 +1,11 @@
 // What the window keeps between runs, through its real start-up and close.
 #include "support/fake_transport.h"
+#include "support/file_kinds.h"
 
+#include "app/chartwindow.h"
 #include "app/tformhlav.h"
 #include "settings/settingspaths.h"
+#include "widgets/screenplace.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -11,13 +14,13 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegion>
 #include <QScreen>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <memory>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <QTemporaryDir>
 
 namespace {
@@ -64,6 +67,14 @@ struct ToolRun
     std::unique_ptr<TFormHlav> window;
 };
 
+int linesStartingWith(const QByteArray &text, const char *lead)
+{
+    int count = 0;
+    for (const QByteArray &line : text.split('\n'))
+        count += line.startsWith(lead) ? 1 : 0;
+    return count;
+}
+
 // The default parameter image as the image file holds it.
 QByteArray defaultImageText()
 {
@@ -84,7 +95,8 @@ TEST(SettingsAcrossRuns, AFirstRunStartsFromTheDesignAndLeavesBothFilesBehind)
 {
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     const int left = (screen.width() - 761) / 2;
-    const int top = (screen.height() - 822) / 2;
+    // Centred, but a screen shorter than the window keeps its title bar on it.
+    const int top = std::max((screen.height() - 822) / 2, QGuiApplication::primaryScreen()->availableGeometry().top());
     {
         ToolRun run;
         EXPECT_EQ(run.window->outerGeometry(), QRect(left, top, 761, 822));
@@ -120,6 +132,8 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
          "Programování jednotky \"Torvo TCI\"", 3, {}},
         {"a port above 10 is COM1", "ComPort=12\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
         {"language 2 applies no set and is kept", "Language=2\n", 1, 2, "Programming of \"Torvo TCI\" unit", 2, {}},
+        {"language 7 is English, and kept so", "Language=7\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
+        {"language 516: low byte 4 is English", "Language=516\n", 1, 0, "Programming of \"Torvo TCI\" unit", 0, {}},
         {"hexadecimal after 0x", "Left=0x20\nTop=$20\nComPort=3\n", 3, 0, "Programming of \"Torvo TCI\" unit", 0,
          {32, 32}},
         {"junk keeps the defaults", "ComPort=abc\nLanguage=\x01\xff\n", 1, 0,
@@ -137,6 +151,9 @@ TEST(SettingsAcrossRuns, StoredValuesAreTakenAsTheToolReadsThem)
                           n == c.port);
             EXPECT_EQ(run.window->session().language().index(), c.language);
             EXPECT_EQ(run.window->windowTitle(), QString::fromUtf8(c.title));
+            // The language menu marks the language in use, English included.
+            EXPECT_EQ(run.control<QAction>("MenuEnglish")->isChecked(), c.language == 0);
+            EXPECT_EQ(run.control<QAction>("MenuCzech")->isChecked(), c.language == 3);
             if (!c.place.isNull()) {
                 EXPECT_EQ(run.window->outerGeometry().topLeft(), c.place);
             }
@@ -257,6 +274,60 @@ TEST(SettingsAcrossRuns, APlaceOffEveryScreenComesBackOntoThePrimaryOne)
     EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().intersects(outer));
 }
 
+// True when the title bar along the top of outer bounds lies wholly on the
+// screens' available areas.
+bool titleBarOnScreens(const QRect &outer)
+{
+    QRegion bar(QRect(outer.topLeft(), QSize(outer.width(), screenplace::kTitleBarHeight)));
+    for (const QScreen *screen : QGuiApplication::screens())
+        bar -= screen->availableGeometry();
+    return bar.isEmpty();
+}
+
+// Also run on two screens at a scale factor of 1.5, where places stored at
+// scale one lie beyond the screens or between them.
+TEST(WindowPlaces, StoredPlacesComeBackWithTheWholeTitleBarOnAScreen)
+{
+    const QMargins chartFrame(screenplace::kFrameWidth / 2, screenplace::kTitleBarHeight,
+                              screenplace::kFrameWidth / 2, screenplace::kFrameWidth / 2);
+    const struct
+    {
+        const char *what;
+        QPoint place;
+    } cases[] = {
+        {"near the origin", {32, 40}},       {"right of the primary screen", {1300, 100}},
+        {"above the top", {100, -20}},       {"low on the screen", {200, 700}},
+        {"on a second screen", {2000, 500}}, {"off to the left", {-700, 300}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRect main(c.place, QSize(761, 822));
+        const QRect chart(c.place + QPoint(10, 40), QSize(640, 480));
+        writeFile(settingspaths::settingsFile(),
+                  QStringLiteral("[FORM_HLAV]\nLeft=%1\nTop=%2\nWidth=761\nHeight=822\n"
+                                 "[CHART]\nLeft=%3\nTop=%4\nWidth=640\nHeight=480\n")
+                      .arg(main.left()).arg(main.top()).arg(chart.left()).arg(chart.top()).toUtf8());
+        ToolRun run;
+        const QRect outer = run.window->outerGeometry();
+        EXPECT_EQ(outer.size(), main.size());
+        EXPECT_TRUE(titleBarOnScreens(outer)) << outer.x() << "," << outer.y();
+        if (titleBarOnScreens(main)) {
+            EXPECT_EQ(outer, main);
+        }
+
+        run.window->MenuCurveChartClick();
+        const QRect shown = run.window->chart()->geometry();
+        // A chart stored off every screen takes the place the desktop gives it.
+        if (!screenplace::onAnyScreen(chart))
+            continue;
+        EXPECT_EQ(shown.size(), chart.size());
+        EXPECT_TRUE(titleBarOnScreens(shown + chartFrame)) << shown.x() << "," << shown.y();
+        if (titleBarOnScreens(chart + chartFrame)) {
+            EXPECT_EQ(shown, chart);
+        }
+    }
+}
+
 TEST(SettingsAcrossRuns, AFolderThatCannotBeWrittenIsReportedOnceOnStandardError)
 {
     QTemporaryDir dir;
@@ -267,23 +338,66 @@ TEST(SettingsAcrossRuns, AFolderThatCannotBeWrittenIsReportedOnceOnStandardError
     qputenv("TORVO_TCI_HOME", (blocker + "/Torvo_TCI").toLocal8Bit());
 
     // Standard error goes to a file for the length of one run.
-    const QString errors = dir.filePath("stderr.txt");
-    std::fflush(stderr);
-    const int saved = ::dup(2);
-    const int sink = ::open(QFile::encodeName(errors).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(sink, 2);
+    StderrCapture errors(dir.filePath("stderr.txt"));
     {
         ToolRun run;
     }
-    std::fflush(stderr);
-    ::dup2(saved, 2);
-    ::close(saved);
-    ::close(sink);
+    const QByteArray text = errors.text();
     qputenv("TORVO_TCI_HOME", home);
+    EXPECT_EQ(linesStartingWith(text, "Torvo_TCI: settings not saved:"), 1) << text.constData();
+}
 
-    const QList<QByteArray> lines = readFile(errors).split('\n');
-    int notes = 0;
-    for (const QByteArray &line : lines)
-        notes += line.startsWith("Torvo_TCI: settings not saved:") ? 1 : 0;
-    EXPECT_EQ(notes, 1) << readFile(errors).constData();
+// The three files read at start, two of them written at close, over each kind
+// of thing their paths may name. A FIFO, a device or a folder never holds the
+// start-up: the defaults stand, one line on standard error names it, and the
+// close leaves it as it was. A link is read and written through.
+TEST(SettingsAcrossRuns, PathsThatNameNoFileAreReportedAndLeftAlone)
+{
+    const struct
+    {
+        const char *what;
+        QString (*path)();
+        QByteArray contents;
+        bool (*taken)(const ToolRun &); // the contents show in the window
+        bool writtenAtClose;
+        const char *afterClose; // found in what a usable or missing path holds after the close
+    } files[] = {
+        {"settings", &settingspaths::settingsFile, "[FORM_HLAV]\nLanguage=3\n",
+         [](const ToolRun &run) { return run.control<QAction>("MenuCzech")->isChecked(); }, true,
+         "CheckBoxIgnAll->Checked="},
+        {"image file", &settingspaths::imageFile, "4 5",
+         [](const ToolRun &run) { return run.control<QLineEdit>("EditPalec13")->text() == "4"; }, true, "\r\n"},
+        {"test-mode marker", &settingspaths::testModeMarker, "TEST_ENABLE",
+         [](const ToolRun &run) {
+             run.window->show();
+             return run.control("LabelTest1")->isVisible();
+         },
+         false, "file: TEST_ENABLE"},
+    };
+    QTemporaryDir dir;
+    for (const auto &f : files) {
+        for (const FileKind kind : kFileKinds) {
+            SCOPED_TRACE(std::string(f.what) + " on a " + kindName(kind));
+            QDir(settingspaths::settingsFolder()).removeRecursively();
+            QDir().mkpath(settingspaths::settingsFolder());
+            ASSERT_TRUE(makeFileKind(f.path(), kind, f.contents));
+            StderrCapture errors(dir.filePath("stderr.txt"));
+            {
+                ToolRun run;
+                EXPECT_EQ(f.taken(run), isUsable(kind));
+            }
+            const QByteArray text = errors.text();
+            const bool refused = !isUsable(kind) && kind != FileKind::Missing;
+            EXPECT_EQ(linesStartingWith(text, "Torvo_TCI: not read:"), refused ? 1 : 0) << text.constData();
+            EXPECT_EQ(linesStartingWith(text, "Torvo_TCI: settings not saved:"), refused && f.writtenAtClose ? 1 : 0)
+                << text.constData();
+            const std::string left = whatIsAt(f.path());
+            if (refused || (kind == FileKind::Missing && !f.writtenAtClose)) {
+                EXPECT_EQ(left, untouched(kind, f.path()));
+            } else {
+                EXPECT_EQ(left.rfind(kind == FileKind::LinkToRegular ? "link to " : "file: ", 0), 0u) << left;
+                EXPECT_NE(left.find(f.afterClose), std::string::npos) << left;
+            }
+        }
+    }
 }

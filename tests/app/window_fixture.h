@@ -5,11 +5,31 @@
 #include "i18n/language.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+
+// Answers every message box as it appears, remembering its texts.
+struct BoxAnswerer
+{
+    QStringList texts;
+    QTimer timer;
+    BoxAnswerer()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->done(0);
+            }
+        });
+        timer.start(5);
+    }
+};
 
 // A freshly started main window, as the program's entry makes it.
 class WindowTest : public ::testing::Test

@@ -160,6 +160,85 @@ TEST(CurveChart, LitRowIsMarked)
     }
 }
 
+TEST(CurveChart, ARecordingPlaysBesideTheLiveDotInItsOwnColourAndLegend)
+{
+    constexpr QRgb kPlayback = 0xa000c0;
+    qint64 now = 50000;
+    CurveChart chart;
+    chart.setClock([&now] { return now; });
+    chart.setImage(defaults());
+    chart.setLivePoint(4500, 45);
+    const std::vector<CurveChart::LiveSample> ride{{0, 6300, 41}, {1000, 7300, 51}, {2000, 8300, 46}};
+    chart.setRecording(ride, QStringLiteral("ride.csv"));
+
+    const auto at = [&](const QImage &image, QSize size, int rpm, int advance) {
+        const QPointF p = CurveGeometry(defaults(), chart.plotRect(size)).toPixel({double(rpm), double(advance)});
+        return image.pixel(int(p.x()), int(p.y()));
+    };
+    const auto count = [](const QImage &image, QRect area, QRgb colour) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += distance(image.pixel(x, y), colour) <= 0x10;
+        return n;
+    };
+    const CurveGeometry geometry(defaults(), chart.plotRect(kSize));
+    const QRect legendCorner(chart.plotRect(kSize).toRect().topLeft(), QSize(60, 60));
+
+    struct Step
+    {
+        qint64 position;
+        int headIndex;  // the sample that is the recording's dot
+    };
+    for (const Step &step : std::vector<Step>{{0, 0}, {999, 0}, {1000, 1}, {2500, 2}, {1500, 1}}) {
+        chart.setPlaybackPosition(step.position);
+        const QImage image = paint(chart);
+        for (int i = 0; i < int(ride.size()); ++i) {
+            // The dot is a disc of its colour; a trail dot is small and faded.
+            const QPointF p = geometry.toPixel({double(ride[i].rpm), double(ride[i].advance)});
+            const int solid = count(image, QRect(p.toPoint() - QPoint(6, 6), QSize(13, 13)), kPlayback);
+            if (i == step.headIndex) {
+                EXPECT_GT(solid, 60) << "at " << step.position << " ms, the dot is sample " << i;
+            } else {
+                EXPECT_LT(solid, 20) << "at " << step.position << " ms, sample " << i << " is no dot";
+            }
+            if (i > step.headIndex) {
+                EXPECT_GT(distance(image.pixel(p.toPoint()), QColor(Qt::white).rgb()), 0x10)
+                    << "at " << step.position << " ms, sample " << i << " not reached is a faint dot";
+            }
+        }
+        EXPECT_LE(distance(at(image, kSize, 4500, 45), kLive), 0x10) << "live dot at " << step.position << " ms";
+        EXPECT_GT(count(image, legendCorner, kPlayback), 10) << "legend swatch at " << step.position << " ms";
+        EXPECT_GT(count(image, legendCorner, kLive), 10) << "legend swatch at " << step.position << " ms";
+        ASSERT_EQ(chart.liveTrail().size(), 1u);
+    }
+
+    // Live frames and playback never move each other.
+    chart.setLivePoint(3300, 52);
+    EXPECT_EQ(chart.playbackTrail().back().rpm, 7300);
+    chart.setPlaybackPosition(2000);
+    ASSERT_EQ(chart.liveTrail().size(), 2u);
+    EXPECT_EQ(chart.liveTrail().back().rpm, 3300);
+
+    // The ride's faint dots follow the plot when the size changes.
+    const QSize small(600, 400);
+    QImage smaller(small, QImage::Format_RGB32);
+    chart.setPlaybackPosition(0);
+    {
+        QPainter painter(&smaller);
+        chart.paintChart(painter, small);
+    }
+    EXPECT_GT(distance(at(smaller, small, 8300, 46), QColor(Qt::white).rgb()), 0x10) << "faint dot at 600 x 400";
+
+    chart.clearRecording();
+    const QImage cleared = paint(chart);
+    EXPECT_TRUE(chart.playbackTrail().empty());
+    EXPECT_EQ(count(cleared, cleared.rect(), kPlayback), 0) << "the recording's dot, trail and swatch are gone";
+    EXPECT_EQ(count(cleared, legendCorner, kLive), 0) << "no legend without a recording";
+    EXPECT_EQ(at(cleared, kSize, 8300, 46) & 0xffffffu, 0xffffffu) << "no faint dot";
+    EXPECT_LE(distance(at(cleared, kSize, 3300, 52), kLive), 0x10) << "the live dot stays";
+}
+
 void mouse(CurveChart &chart, QEvent::Type type, QPointF at)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;

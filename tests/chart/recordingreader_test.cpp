@@ -2,6 +2,7 @@
 // sampling of big ones.
 #include "session/liverecorder.h"
 #include "session/recordingreader.h"
+#include "support/file_kinds.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -92,9 +93,21 @@ TEST(RecordingReader, FilesThatAreNotRecordingsGetAClearError)
         EXPECT_EQ(text(read.samples), c.expectedSamples) << c.what;
         EXPECT_EQ(read.skippedRows, c.expectedSkipped) << c.what;
     }
-    const Recording missing = readRecording(dir.filePath(QStringLiteral("no-such-file.csv")));
-    EXPECT_EQ(missing.error, RecordingError::CannotOpen);
-    EXPECT_FALSE(missing.detail.isEmpty());
+}
+
+// Opening a FIFO as a recording held the window until something wrote to it.
+TEST(RecordingReader, ReadsFilesAndLinksAndRefusesTheRestAtOnce)
+{
+    for (const FileKind kind : kFileKinds) {
+        SCOPED_TRACE(kindName(kind));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ride.csv"));
+        ASSERT_TRUE(makeFileKind(path, kind, "time,rpm,advance_deg\n2026-05-01T12:00:00.010Z,900,4\n"));
+        const Recording read = readRecording(path);
+        EXPECT_EQ(read.error, isUsable(kind) ? RecordingError::None : RecordingError::CannotOpen);
+        EXPECT_EQ(text(read.samples), isUsable(kind) ? "(10 ms, 900, 4) " : "");
+        EXPECT_EQ(read.detail.isEmpty(), isUsable(kind)) << read.detail.toStdString();
+    }
 }
 
 TEST(RecordingReader, BigFileIsSampledEvenlyInFileOrder)
@@ -132,6 +145,34 @@ TEST(RecordingReader, BigFileIsSampledEvenlyInFileOrder)
         ASSERT_NEAR(s.rpm, i * spacing, 1.5) << "sample " << i;
         ASSERT_EQ(s.msSinceEpoch, kNoon + s.rpm * 10) << "sample " << i;
     }
+}
+
+TEST(RecordingReader, RideTimeRunsThroughTheRidingNotTheBreaks)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<qint64> stamps; // ms since noon
+        std::vector<qint64> expected;
+    };
+    const std::vector<Case> cases{
+        {"even rows", {0, 330, 660}, {0, 330, 660}},
+        {"a pause of exactly the longest", {0, 10000, 10300}, {0, 10000, 10300}},
+        {"a recording continued the next day", {0, 300, 86400000, 86400300}, {0, 300, 10300, 10600}},
+        {"a clock set back", {5000, 5300, 1000, 1300}, {0, 300, 300, 600}},
+        {"nothing", {}, {}},
+    };
+    for (const Case &c : cases) {
+        std::vector<RecordedSample> samples;
+        for (const qint64 ms : c.stamps)
+            samples.push_back({kNoon + ms, 3000, 20});
+        EXPECT_EQ(rideTimes(samples), c.expected) << c.what;
+    }
+
+    const std::vector<std::pair<qint64, const char *>> texts{
+        {0, "0:00.0"}, {83499, "1:23.4"}, {302000, "5:02.0"}, {59999, "0:59.9"}, {3723400, "62:03.4"}, {-5, "0:00.0"}};
+    for (const auto &[ms, expected] : texts)
+        EXPECT_EQ(rideTimeText(ms).toStdString(), expected) << ms << " ms";
 }
 
 } // namespace

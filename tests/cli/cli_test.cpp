@@ -3,6 +3,7 @@
 #include "support/simulator_process.h"
 
 #include "params/parameterfile.h"
+#include "support/file_kinds.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include <sys/resource.h>
+
 namespace {
 
 struct Result
@@ -25,14 +28,22 @@ struct Result
     QByteArray out, err;
 };
 
-// Runs the command line tool with a settings folder of the test's own.
+// Starts the command line tool with a settings folder of the test's own, and
+// system texts in English.
+void startCli(QProcess &process, const QString &home, const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TORVO_TCI_HOME", home);
+    env.insert("LC_ALL", "C");
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TORVO_CLI_PATH), arguments);
+}
+
+// Runs the command line tool to its end.
 Result cli(const QString &home, const QStringList &arguments)
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TORVO_TCI_HOME", home);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TORVO_CLI_PATH), arguments);
+    startCli(process, home, arguments);
     if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
@@ -82,9 +93,11 @@ TEST_F(CliTest, UsageHelpAndVersion)
     EXPECT_EQ(run({"frobnicate"}).code, 1);
     EXPECT_EQ(run({"read", "--bogus"}).code, 1);
     EXPECT_EQ(run({"verify"}).code, 1) << "verify needs a file";
-    for (const char *duration : {"nan", "inf", "-1", "1e300"})
+    // A duration is a finite time: the others would run for ever or overflow.
+    for (const char *duration : {"inf", "nan", "-inf", "1e300", "-1", "abc", ""})
         EXPECT_EQ(run({"live", "--duration", duration}).code, 1) << duration;
-    EXPECT_EQ(run({"live", "--csv", "--duration"}).code, 1) << "a duration without its number";
+    EXPECT_EQ(run({"live", "--duration"}).code, 1) << "--duration needs a time";
+    EXPECT_EQ(run({"live", "-o"}).code, 1) << "-o needs a file";
     const Result help = run({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains("5 protocol version mismatch")) << help.out.constData();
@@ -144,6 +157,9 @@ TEST_F(CliTest, ReadVerifyProgramAndInfoAgainstTheUnit)
     EXPECT_EQ(list[0].toObject().value("unit").toInt(), 20);
     EXPECT_EQ(list[0].toObject().value("file").toInt(), 27);
     EXPECT_EQ(list[1].toObject().value("field").toString(), "Limiter");
+    const Result differsText = run({"--port", sim.pty, "verify", path("other.ign")});
+    EXPECT_EQ(differsText.code, 3);
+    EXPECT_TRUE(differsText.out.simplified().contains("Advance point 3 unit 20 file 27")) << differsText.out.constData();
 
     // Program it, and the unit holds it.
     const Result program = run({"--port", sim.pty, "program", path("other.ign"), "--no-wait"});
@@ -171,19 +187,38 @@ TEST_F(CliTest, FaultsGiveTheirExitCodes)
 {
     writeFile(path("set.ign"), parameterFileText(defaults()));
     writeFile(path("foreign.ign"), "KORVELIN_KEY 15\n");
+    // Half stored: the curve's last five speeds are still an older, lower set.
+    ParameterImage halfStored = defaults();
+    for (int k = 5; k < ParameterImage::kPoints; ++k)
+        halfStored.rpmAdv(k) = static_cast<std::uint8_t>(5 * k);
+    const QString halfStore = writeFile(path("half.txt"), storeText(halfStored).toUtf8());
+    const int limiter = defaults()[ParameterImage::kLimiter] * 100;
+    const QByteArray wrongLimiter = QStringLiteral("Limiter unit %1 file %2").arg(limiter + 100).arg(limiter).toUtf8();
     const struct
     {
         const char *what;
         QStringList simulator;
         QStringList arguments;
         int code;
+        QByteArray err; // in the one line on stderr
+        QByteArray out; // in standard output, spaces simplified
     } cases[] = {
-        {"a silent unit", {"--silent"}, {"read"}, 4},
-        {"another protocol version", {"--version", "15"}, {"info"}, 5},
-        {"a unit that does not take the set", {"--corrupt-echo"}, {"program", path("set.ign"), "--no-wait"}, 4},
-        {"an output file that cannot be written", {}, {"read", "-o", path("set.ign") + "/x.ign"}, 6},
-        {"a file of another version", {}, {"verify", path("foreign.ign")}, 6},
-        {"a file that is not there", {}, {"program", path("missing.ign")}, 6},
+        {"a silent unit", {"--silent"}, {"read"}, 4, "no answer from the unit", {}},
+        {"a unit whose replies are garbled", {"--bad-check"}, {"read"}, 4, "garbled replies", {}},
+        {"another protocol version", {"--version", "15"}, {"info"}, 5, "protocol version 15", {}},
+        {"a unit that echoes another block", {"--corrupt-echo"}, {"program", path("set.ign"), "--no-wait"}, 3,
+         "differs from the set sent", {}},
+        {"a unit that reads back another block", {"--wrong-byte", "3"}, {"program", path("set.ign"), "--no-wait"}, 3,
+         "differs from the set sent", {}},
+        {"a verify against a unit that holds another limiter", {"--wrong-byte", "3"}, {"verify", path("set.ign")}, 3,
+         {}, wrongLimiter},
+        {"a verify against a half-stored set", {"--store", halfStore}, {"verify", path("set.ign")}, 3, {},
+         "RPM point 6 unit 2500 file 6000"},
+        {"storing cut off", {"--silent-after-storing", "40"}, {"program", path("set.ign")}, 4,
+         "storing cut off at 40%", "storing 40%"},
+        {"an output file that cannot be written", {}, {"read", "-o", path("set.ign") + "/x.ign"}, 6, "cannot write", {}},
+        {"a file of another version", {}, {"verify", path("foreign.ign")}, 6, "Unmatched version", {}},
+        {"a file that is not there", {}, {"program", path("missing.ign")}, 6, "cannot read", {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -191,12 +226,100 @@ TEST_F(CliTest, FaultsGiveTheirExitCodes)
         START_SIMULATOR(sim, c.simulator);
         const Result r = run(QStringList{"--port", sim.pty} + c.arguments);
         EXPECT_EQ(r.code, c.code) << r.err.constData();
-        EXPECT_EQ(r.err.count('\n'), 1) << "one clear line: " << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), c.err.isEmpty() ? 0 : 1) << "one clear line: " << r.err.constData();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.constData();
+        EXPECT_TRUE(r.out.simplified().contains(c.out)) << r.out.constData();
+        EXPECT_FALSE(r.out.contains("storing done")) << r.out.constData();
     }
     const Result missing = run({"--port", path("no-such-device"), "read"});
     EXPECT_EQ(missing.code, 2);
     EXPECT_TRUE(missing.err.contains("no-such-device")) << missing.err.constData();
     EXPECT_TRUE(missing.err.contains("torvo-tci-cli ports")) << missing.err.constData();
+}
+
+// Every path the tool reads or writes, over each kind of thing it may name:
+// a FIFO, a device or a folder is refused with exit 6 and one line, and left
+// as it was (run as root, "read -o /dev/null" replaced /dev/null); a link
+// is written through.
+TEST_F(CliTest, FilesAndLinksAreUsedAndAnythingElseIsExitSix)
+{
+    const QString store = writeFile(path("unit.txt"), storeText(defaults()).toUtf8());
+    SimulatorProcess sim;
+    START_SIMULATOR(sim, "--store", store);
+    const struct
+    {
+        const char *what;
+        QStringList arguments; // the path goes last
+        QByteArray before;
+        bool writes;
+        QByteArray lead; // what a written file starts with
+    } commands[] = {
+        {"read -o", {"read", "-o"}, "old", true, "KORVELIN_KEY"},
+        {"live -o", {"live", "--csv", "--duration", "0.3", "-o"}, "", true, "time,rpm,"},
+        {"verify", {"verify"}, parameterFileText(defaults()), false, {}},
+    };
+    int n = 0;
+    for (const auto &c : commands) {
+        for (const FileKind kind : kFileKinds) {
+            SCOPED_TRACE(std::string(c.what) + " on a " + kindName(kind));
+            const QString file = path(qPrintable(QStringLiteral("file%1").arg(++n)));
+            ASSERT_TRUE(makeFileKind(file, kind, c.before));
+            const Result r = run(QStringList{"--port", sim.pty} + c.arguments + QStringList{file});
+            const bool used = isUsable(kind) || (c.writes && kind == FileKind::Missing);
+            EXPECT_EQ(r.code, used ? 0 : 6) << r.err.constData();
+            if (!used) {
+                EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+                EXPECT_EQ(whatIsAt(file), untouched(kind, file));
+            } else if (c.writes) {
+                const std::string lead = (kind == FileKind::LinkToRegular
+                                              ? "link to " + QFileInfo(file).fileName().toStdString() + ".target: "
+                                              : std::string())
+                                         + "file: " + c.lead.toStdString();
+                EXPECT_EQ(whatIsAt(file).substr(0, lead.size()), lead);
+            }
+        }
+    }
+}
+
+TEST_F(CliTest, APortHeldByAnotherProgramIsInUse)
+{
+    SimulatorProcess sim;
+    START_SIMULATOR(sim);
+    QProcess holder;
+    startCli(holder, dir.path(), {"--port", sim.pty, "live"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return holder.canReadLine(); }, 30000)) << "the first one has the port";
+    const Result second = run({"--port", sim.pty, "info"});
+    EXPECT_EQ(second.code, 2);
+    EXPECT_TRUE(second.err.contains("in use by another program")) << second.err.constData();
+    EXPECT_FALSE(second.err.contains("dialout")) << second.err.constData();
+    holder.kill();
+    holder.waitForFinished();
+}
+
+TEST_F(CliTest, TheUnitsTextsCannotSteerTheTerminal)
+{
+    const struct
+    {
+        const char *nameHex;
+        QString json; // the name as JSON carries it
+        QString text; // as the text output shows it
+    } cases[] = {
+        {"1b0d07", QStringLiteral("\x1b\r\x07" "07"), QStringLiteral("???07")},
+        {"81e841", QStringLiteral("\ufffd\u010dA07"), QStringLiteral("?\u010dA07")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.nameHex);
+        SimulatorProcess sim;
+        START_SIMULATOR(sim, "--name-hex", c.nameHex);
+        const Result text = run({"--port", sim.pty, "info"});
+        ASSERT_EQ(text.code, 0) << text.err.constData();
+        EXPECT_TRUE(QString::fromUtf8(text.out).contains("unit              " + c.text + "\n")) << text.out.constData();
+        for (char byte : text.out)
+            EXPECT_TRUE(byte == '\n' || static_cast<unsigned char>(byte) >= 0x20) << int(byte);
+        const Result json = run({"--port", sim.pty, "--json", "info"});
+        ASSERT_EQ(json.code, 0) << json.err.constData();
+        EXPECT_EQ(QJsonDocument::fromJson(json.out).object().value("name").toString(), c.json) << json.out.constData();
+    }
 }
 
 TEST_F(CliTest, LiveWritesOneRowPerFrame)
@@ -225,8 +348,71 @@ TEST_F(CliTest, LiveWritesOneRowPerFrame)
     }
 }
 
+TEST_F(CliTest, ALiveLogKeepsItsRowsWhenItIsCutOff)
+{
+    SimulatorProcess sim;
+    START_SIMULATOR(sim);
+    const QByteArray header = "time,rpm,voltage_v,advance_deg,blocking,neutral,side_stand,storing_percent,data_error";
+    const struct
+    {
+        const char *what;
+        QStringList format;
+        int signal;      // sent once rows are in the file; 0: none
+        long long limit; // on the size of the file; -1: none
+        int code;        // -1: killed
+        QByteArray err;
+    } cases[] = {
+        {"a closed terminal", {"--csv"}, SIGHUP, -1, 0, {}},
+        {"a kill", {"--csv"}, SIGKILL, -1, -1, {}},
+        {"a full disk under CSV", {"--csv"}, 0, 300, 6, "File too large"},
+        {"a full disk under JSON", {"--json"}, 0, 700, 6, "File too large"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString file = path("ride.log");
+        QFile::remove(file);
+        QProcess live;
+        const long long limit = c.limit;
+        live.setChildProcessModifier([limit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            if (limit >= 0) {
+                const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+                ::setrlimit(RLIMIT_FSIZE, &size);
+            }
+        });
+        startCli(live, dir.path(), QStringList{"--port", sim.pty, "live", "-o", file} + c.format);
+        auto lines = [&] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll().count('\n') : 0;
+        };
+        if (c.signal != 0) {
+            // The first rows reach the file within a second of their own.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return lines() >= 3 || live.state() == QProcess::NotRunning; }, 30000));
+            ::kill(static_cast<pid_t>(live.processId()), c.signal);
+        }
+        ASSERT_TRUE(live.waitForFinished(30000));
+        const QByteArray err = live.readAllStandardError();
+        EXPECT_EQ(live.exitStatus() == QProcess::NormalExit ? live.exitCode() : -1, c.code) << err.constData();
+        EXPECT_TRUE(err.contains(c.err)) << err.constData();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        EXPECT_TRUE(text.endsWith('\n')) << "whole rows only: " << text.constData();
+        const QList<QByteArray> rows = text.trimmed().split('\n');
+        EXPECT_GE(rows.size(), 3) << text.constData();
+        const bool csv = c.format.contains("--csv");
+        EXPECT_EQ(rows.value(0) == header, csv);
+        for (qsizetype i = csv ? 1 : 0; i < rows.size(); ++i) {
+            const bool whole = csv ? rows[i].count(',') == 8 : QJsonDocument::fromJson(rows[i]).isObject();
+            EXPECT_TRUE(whole) << rows[i].constData();
+        }
+    }
+}
+
 TEST_F(CliTest, TheBenchLoopCountsEveryUnitPluggedIn)
 {
+    // One unit takes the set; the next falls silent while storing it, which
+    // leaves it half stored: a failure, not a programmed unit.
     writeFile(path("set.ign"), parameterFileText(defaults()));
     const QString link = path("ttyBENCH");
     auto pointLink = [&](const QString &target) {
@@ -239,31 +425,36 @@ TEST_F(CliTest, TheBenchLoopCountsEveryUnitPluggedIn)
     ASSERT_TRUE(pointLink(first->pty));
 
     QProcess bench;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TORVO_TCI_HOME", dir.path());
-    bench.setProcessEnvironment(env);
-    bench.start(QStringLiteral(TORVO_CLI_PATH), {"--port", link, "program", path("set.ign"), "--loop"});
+    startCli(bench, dir.path(), {"--port", link, "program", path("set.ign"), "--loop"});
     QByteArray out;
-    auto waitForOutput = [&](const QByteArray &text) {
+    // Waits for the nth time the bench says text.
+    auto waitForOutput = [&](const QByteArray &text, int nth) {
         return QTest::qWaitFor(
             [&] {
                 out += bench.readAllStandardOutput();
-                return out.contains(text);
+                return out.count(text) >= nth;
             },
             30000);
     };
-    ASSERT_TRUE(waitForOutput("unit 1 programmed")) << out.constData();
-    ASSERT_TRUE(waitForOutput("unplug the unit"));
+    ASSERT_TRUE(waitForOutput("unit 1 programmed", 1)) << out.constData();
+    ASSERT_TRUE(waitForOutput("unplug the unit", 1));
+    // Unplugged, the name is gone: the bench must not find some other
+    // program's terminal that takes over the number of the first one's.
+    ASSERT_TRUE(QFile::remove(link));
     first->stop();
-    ASSERT_TRUE(waitForOutput("waiting for a unit")) << out.constData();
+    ASSERT_TRUE(waitForOutput("waiting for a unit", 2)) << out.constData();
 
     SimulatorProcess second;
-    START_SIMULATOR(second);
+    START_SIMULATOR(second, "--silent-after-storing", "40");
     ASSERT_TRUE(pointLink(second.pty));
-    ASSERT_TRUE(waitForOutput("unit 2 programmed")) << out.constData();
+    ASSERT_TRUE(waitForOutput("waiting for a unit", 3)) << out.constData();
     ::kill(static_cast<pid_t>(bench.processId()), SIGINT);
     ASSERT_TRUE(bench.waitForFinished(30000));
     out += bench.readAllStandardOutput();
     EXPECT_EQ(bench.exitCode(), 0);
-    EXPECT_TRUE(out.contains("2 units programmed, 0 failed")) << out.constData();
+    EXPECT_TRUE(out.contains("storing 40%")) << out.constData();
+    EXPECT_FALSE(out.contains("unit 2 programmed")) << out.constData();
+    EXPECT_TRUE(out.contains("1 units programmed, 1 failed")) << out.constData();
+    const QByteArray err = bench.readAllStandardError();
+    EXPECT_TRUE(err.contains("storing cut off at 40%")) << err.constData();
 }

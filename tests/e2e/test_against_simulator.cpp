@@ -5,15 +5,20 @@
 #include "session/unitsession.h"
 #include "settings/settingspaths.h"
 #include "support/simulator_process.h"
+#include "widgets/devicechooser.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -180,4 +185,70 @@ TEST(TheProgram, TalksToTheSimulatorAndExitsWithZero)
         EXPECT_FALSE(line.contains("check=bad")) << line.toStdString();
     }
     EXPECT_GE(liveRequests, 1) << "the program sent no live-data request";
+}
+
+TEST_F(AgainstSimulator, ATypedPathIsTriedBeforeItIsKept)
+{
+    START_WITH({});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !visible("LabelSpojeni"); }, kPatienceMs)) << "no live data";
+    QTemporaryDir dir;
+    const QString link = QDir(dir.path()).filePath(QStringLiteral("torvo-adapter"));
+    ASSERT_TRUE(QFile::link(sim->pty, link));
+    const auto settings = [] {
+        QFile file(settingspaths::settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = settings();
+    int frames = 0;
+    QObject::connect(&window->session(), &UnitSession::liveDataReceived, window.get(), [&frames] { ++frames; });
+
+    const struct
+    {
+        const char *what;
+        QString typed;
+        bool kept;
+    } cases[] = {
+        {"a path nothing answers at", QDir(dir.path()).filePath(QStringLiteral("no-adapter")), false},
+        {"a link to the unit's pseudo-terminal", link, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        // Keys through the dialog: the path typed over the proposed one, COM3
+        // two steps down from COM1, Enter.
+        window->setDeviceChooserRunner([&](DeviceChooser &chooser) {
+            chooser.show();
+            QTest::keyClick(chooser.pathEdit(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(chooser.pathEdit(), c.typed);
+            QTest::keyClick(chooser.comBox(), Qt::Key_Down);
+            QTest::keyClick(chooser.comBox(), Qt::Key_Down);
+            QWidget *popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup ? popup : chooser.pathEdit(), Qt::Key_Return);
+            return chooser.result() == QDialog::Accepted;
+        });
+        QString box;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&box] {
+            if (auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                box = shown->text() + QLatin1Char('|') + shown->informativeText();
+                shown->done(0);
+            }
+        });
+        closer.start(10);
+        window->findChild<QAction *>("MenuChooseDevice")->trigger();
+        closer.stop();
+
+        if (c.kept) {
+            EXPECT_TRUE(box.isEmpty()) << box.toStdString();
+            EXPECT_TRUE(settings().contains(QStringLiteral("COM3=%1\n").arg(link).toUtf8())) << settings().toStdString();
+            EXPECT_EQ(window->session().portNumber(), 3);
+        } else {
+            EXPECT_TRUE(box.startsWith(QStringLiteral("Com opening error|%1: ").arg(c.typed))) << box.toStdString();
+            EXPECT_EQ(settings(), before);
+            EXPECT_EQ(window->session().portNumber(), 1);
+        }
+        // Either way a port is open on the unit, which answers through it.
+        const int seen = frames;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frames > seen + 1; }, kPatienceMs));
+        EXPECT_EQ(window->session().lastOpenDevice(), c.kept ? link : sim->pty);
+    }
 }

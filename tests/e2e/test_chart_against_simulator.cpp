@@ -4,9 +4,12 @@
 
 #include "app/chartwindow.h"
 #include "app/tformhlav.h"
+#include "link/liverow.h"
+#include "params/curvegeometry.h"
 #include "settings/settingspaths.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -14,7 +17,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-TEST(ChartAgainstSimulator, TheLiveDotAndTheRecordingFollowTheUnitsFrames)
+TEST(ChartAgainstSimulator, TheLiveDotAndTheRecordingFollowTheUnitsFramesAndAPlayedRideKeepsItsOwnDot)
 {
     SimulatorProcess sim;
     START_SIMULATOR(sim, "--rpm", "4200");
@@ -54,5 +57,42 @@ TEST(ChartAgainstSimulator, TheLiveDotAndTheRecordingFollowTheUnitsFrames)
     ASSERT_EQ(lines.size(), recorded + 1) << "a header and one row per frame";
     for (qsizetype i = 1; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].split(',').value(1), "4200") << lines[i].constData();
+    file.close();
+
+    // Another ride played back while the unit answers: two dots, each its own.
+    QByteArray ride = liverow::csvHeader();
+    for (int i = 0; i < 3; ++i) {
+        LiveData row;
+        row.rpm = static_cast<std::uint16_t>(7300 + 500 * i);
+        row.advance = 47;
+        ride += liverow::csvRow(QDateTime::currentDateTime().addSecs(i), row);
+    }
+    const QString played = dir.filePath("played.csv");
+    QFile playedFile(played);
+    ASSERT_TRUE(playedFile.open(QIODevice::WriteOnly));
+    playedFile.write(ride);
+    playedFile.close();
+    qint64 now = 0;
+    window.chart()->setClock([&now] { return now; });
+    window.setFileChooser([&](QFileDialog *) { return played; });
+    window.findChild<QAction *>("MenuOpenRecording")->trigger();
+    now += 1000;
+    window.chart()->playbackStep();
+    ASSERT_FALSE(chart->playbackTrail().empty());
+    EXPECT_EQ(chart->playbackTrail().back().rpm, 7800);
+    frames = 0;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames >= 2; }, 20000));
+    EXPECT_EQ(chart->playbackTrail().back().rpm, 7800) << "live frames moved the recording's dot";
+    for (const CurveChart::LiveSample &s : chart->liveTrail())
+        EXPECT_EQ(s.rpm, 4200) << "the recording reached the live trail";
+
+    const CurveChart::LiveSample live = chart->liveTrail().back();
+    const CurveGeometry geometry(chart->image(), chart->plotRect(chart->size()));
+    const QImage grab = chart->grab().toImage();
+    const auto colourAt = [&](int rpm, int advance) {
+        return grab.pixel(geometry.toPixel({double(rpm), double(advance)}).toPoint()) & 0xffffffu;
+    };
+    EXPECT_EQ(colourAt(live.rpm, live.advance), 0xff8000u) << "the live dot";
+    EXPECT_EQ(colourAt(7800, 47), 0xa000c0u) << "the recording's dot";
     QFile::remove(settingspaths::settingsFile());
 }

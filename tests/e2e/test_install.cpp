@@ -1,5 +1,5 @@
-// An installation into a prefix holds what the desktop entry and F1 refer to,
-// and the installed program runs against the simulated unit.
+// An installation into a prefix holds what the desktop entry, F1 and the
+// manuals refer to, and the installed program runs against the simulated unit.
 #include "support/simulator_process.h"
 
 #include <QDir>
@@ -35,8 +35,52 @@ TEST(Installation, HoldsEveryReferencedFileAndTheProgramRuns)
 
     // F1 looks beside the program's folder, in ../share/doc/torvo-tci/manual.
     const QDir manuals(root.filePath("bin/../share/doc/torvo-tci/manual"));
-    for (const char *name : {"manual_en.html", "manual_de.html", "manual_cs.html"})
-        EXPECT_TRUE(QFile::exists(manuals.filePath(name))) << name;
+    // Each file a manual refers to (pictures, style sheet, the other
+    // languages) is installed beside it, and each anchor it links to is in it.
+    for (const char *name : {"manual_en.html", "manual_de.html", "manual_cs.html"}) {
+        QFile manual(manuals.filePath(name));
+        ASSERT_TRUE(manual.open(QIODevice::ReadOnly)) << name;
+        const QString text = QString::fromUtf8(manual.readAll());
+        int references = 0;
+        QRegularExpressionMatchIterator links = QRegularExpression(R"re((?:src|href)="([^"]*)")re").globalMatch(text);
+        while (links.hasNext()) {
+            const QString target = links.next().captured(1);
+            if (target.contains(QLatin1Char(':')))
+                continue; // a web address
+            ++references;
+            if (target.startsWith(QLatin1Char('#')))
+                EXPECT_TRUE(text.contains(QStringLiteral("id=\"%1\"").arg(target.mid(1)))) << name << " " << target.toStdString();
+            else
+                EXPECT_TRUE(QFile::exists(manuals.filePath(target.section(QLatin1Char('#'), 0, 0))))
+                    << name << " " << target.toStdString();
+        }
+        EXPECT_GT(references, 10) << name;
+    }
+
+    // Each program has its manual page, which names every option its --help
+    // lists; the package's changelog and copyright file are there.
+    for (const char *program : {"torvo-tci", "torvo-tci-cli", "torvo-tci-sim"}) {
+        const QString page = root.filePath(QStringLiteral("share/man/man1/%1.1.gz").arg(program));
+        QProcess gunzip;
+        gunzip.start(QStringLiteral("gzip"), {"-dc", page});
+        ASSERT_TRUE(gunzip.waitForFinished(60000)) << program;
+        ASSERT_EQ(gunzip.exitCode(), 0) << page.toStdString();
+        const QString roff = QString::fromUtf8(gunzip.readAllStandardOutput()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        EXPECT_TRUE(roff.startsWith(QStringLiteral(".TH %1 1 ").arg(QString::fromLatin1(program).toUpper()))) << program;
+        QProcess help;
+        help.start(root.filePath(QStringLiteral("bin/%1").arg(program)), {"--help"});
+        ASSERT_TRUE(help.waitForFinished(60000)) << program;
+        const QString options = QString::fromUtf8(help.readAllStandardOutput());
+        int named = 0;
+        for (const QRegularExpressionMatch &option : QRegularExpression("--[a-z][a-z-]*").globalMatch(options)) {
+            ++named;
+            EXPECT_TRUE(roff.contains(QRegularExpression("(?<![\\w-])" + option.captured() + "(?![\\w-])")))
+                << program << " --help lists " << option.captured().toStdString() << ", its manual page does not";
+        }
+        EXPECT_GT(named, 1) << program;
+    }
+    for (const char *file : {"changelog.gz", "copyright"})
+        EXPECT_TRUE(QFile::exists(root.filePath(QStringLiteral("share/doc/torvo-tci/%1").arg(file)))) << file;
 
     // The installed program starts against the simulator and ends with 0.
     SimulatorProcess sim;

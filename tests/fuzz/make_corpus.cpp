@@ -137,6 +137,8 @@ int main(int argc, char **argv)
               "KORVELIN_KEY 16\r\nRPM_ADV 100 900 300\r\nADVANCE 5 -3\r\nTOP 3\r\nLIMITER 99999\r\nRPM2 +1 BLOK_ENABLE");
     ok &= put(root, "fuzz_parameter_file", "prose_before.ign",
               "notes KORVELIN_KEY x KORVELIN_KEY 016TOP 7 8 BASE_ADV 12abc RPM_ADV 25500 65536");
+    ok &= put(root, "fuzz_parameter_file", "wide_header.ign",
+              "KORVELIN_KEY 65552\r\nLIMITER 7\r\nKORVELIN_KEY +16 KORVELIN_KEY 16\r\nADVANCE 18446744073709551617 -0 7");
 
     // _Torvo_TCI.ini.
     ParameterImage numbered;

@@ -99,10 +99,46 @@ TEST(ExtraCaptions, TheChooserHasEveryTextInEveryLanguage)
 {
     for (std::uint8_t index : kLanguages) {
         const DeviceChooserTexts &t = deviceChooserTexts(index);
-        for (const char16_t *text : {t.title, t.comLabel, t.ok, t.cancel, t.noDevice})
+        for (const char16_t *text : {t.title, t.comLabel, t.ok, t.cancel, t.noDevice, t.pathLabel})
             EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
         for (std::size_t c = 0; c < kDeviceColumns; ++c)
             EXPECT_FALSE(extraText(t.columns[c]).isEmpty()) << "language " << int(index) << " column " << c;
     }
     EXPECT_EQ(extraText(deviceChooserTexts(2).title), extraText(deviceChooserTexts(0).title));
+}
+
+TEST(ExtraCaptions, TheChartHasEveryTextInEveryLanguage)
+{
+    for (std::uint8_t index : kLanguages) {
+        const ChartTexts &t = chartTexts(index);
+        for (const char16_t *text : {t.title, t.rpmAxis, t.advanceAxis, t.limiter, t.exportPng, t.exportSvg,
+                                     t.recordingRows, t.recordingStopped, t.play, t.pause, t.closeRecording,
+                                     t.liveLegend})
+            EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
+    }
+}
+
+TEST(ExtraCaptions, TheAdviceNamesTheMenuItemAsItsLanguageShowsItWithOneEllipsis)
+{
+    const struct
+    {
+        std::uint8_t index;
+        const char *menuPath;
+    } cases[] = {
+        {0, "Com → Choose device…"},
+        {1, "ComPort → Gerät wählen…"},
+        {3, "Port → Vybrat zařízení…"},
+        {2, "Com → Choose device…"}, // no set: the design texts
+    };
+    for (const auto &c : cases) {
+        const QString menu = chooseDeviceMenuPath(c.index);
+        EXPECT_EQ(menu, QString::fromUtf8(c.menuPath)) << int(c.index);
+        const PortAdviceTexts &t = portAdviceTexts(c.index);
+        for (const QString &text : {extraText(t.firstRun).arg(4).arg(menu), extraText(t.notThere).arg(menu),
+                                    extraText(t.noRight), extraText(t.inUse)}) {
+            EXPECT_FALSE(text.contains(QLatin1Char('%')) || text.contains(QStringLiteral("….")) ||
+                         text.contains(QStringLiteral("...")))
+                << text.toStdString();
+        }
+    }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "link/portnames.h"
+#include "support/file_kinds.h"
 
 namespace {
 class PortNamesFile : public ::testing::Test
@@ -104,8 +105,23 @@ TEST_F(PortNamesFile, JunkFilesFallBackQuietly)
         const QString path = write(junk);
         EXPECT_EQ(portDeviceName(1, path), QStringLiteral("/dev/ttyS0")) << "file: " << junk.left(40).toHex().toStdString();
     }
-    // A directory where the file should be.
-    EXPECT_EQ(portDeviceName(1, dir.path()), QStringLiteral("/dev/ttyS0"));
+}
+
+// The device chooser looks up several times a second: a FIFO must not hold
+// it, and of a huge file only the first MiB is read, as the settings are.
+TEST_F(PortNamesFile, OnlyTheFirstMiBOfARegularFileOrALinkIsRead)
+{
+    const QByteArray ports = "[PORTS]\nCOM1=/dev/ttyUSB0\n";
+    const QByteArray padding = "; " + QByteArray(1 << 20, 'x') + "\n";
+    EXPECT_EQ(portDeviceName(1, write(ports + padding + padding)), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(portDeviceName(1, write(padding + ports)), QStringLiteral("/dev/ttyS0"));
+    int n = 0;
+    for (const FileKind kind : kFileKinds) {
+        const QString path = dir.filePath(QStringLiteral("kind%1.ini").arg(++n));
+        ASSERT_TRUE(makeFileKind(path, kind, ports));
+        EXPECT_EQ(portDeviceName(1, path), isUsable(kind) ? QStringLiteral("/dev/ttyUSB0") : QStringLiteral("/dev/ttyS0"))
+            << kindName(kind);
+    }
 }
 
 TEST_F(PortNamesFile, TheSettingsFileIsOnlyRead)
@@ -120,6 +136,31 @@ TEST_F(PortNamesFile, TheSettingsFileIsOnlyRead)
     EXPECT_EQ(file.readAll(), content);
     EXPECT_EQ(QFileInfo(path).lastModified(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no backup or temporary files";
+}
+
+TEST_F(PortNamesFile, ATypedNameIsWhatThePortsValueItBecomesIsReadAs)
+{
+    const struct
+    {
+        const char *typed;
+        const char *device; // empty: names no device
+    } cases[] = {
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"  ttyACM1 ", "/dev/ttyACM1"},
+        {"/dev//serial/by-id/usb-FTDI-if00/", "/dev/serial/by-id/usb-FTDI-if00"},
+        {"/tmp/my link", "/tmp/my link"},
+        {"dev/ttyUSB0", ""},
+        {"   ", ""},
+        {"/dev/tty\tS0", ""},
+    };
+    for (const auto &c : cases) {
+        const QString device = typedDeviceName(QString::fromUtf8(c.typed));
+        EXPECT_EQ(device, QString::fromUtf8(c.device)) << c.typed;
+        if (!device.isEmpty()) {
+            const QString ini = write(QStringLiteral("[PORTS]\nCOM3=%1\n").arg(device).toUtf8());
+            EXPECT_EQ(portDeviceName(3, ini), device) << c.typed;
+        }
+    }
 }
 #else
 TEST(PortNames, WindowsUsesTheComNames)

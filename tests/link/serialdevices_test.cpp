@@ -49,3 +49,28 @@ TEST(SerialDevices, TheComNumberFollowsThePortsMappingAndLinks)
     usb.stablePath = QStringLiteral("/dev/serial/by-id/usb-x");
     EXPECT_EQ(usb.preferredPath(), "/dev/serial/by-id/usb-x");
 }
+
+TEST(SerialDevices, TheNamesOfferedForTypingAreTheFilesOfDevAndItsSerialFolders)
+{
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    for (const char *folder : {"serial/by-id", "serial/by-path", "pts", "input", "bus/usb"})
+        ASSERT_TRUE(d.mkpath(folder));
+    for (const char *name : {"ttyUSB0", "ttyS0", "ptmx", "pts/3", "pts/ptmx", "input/event0",
+                             "serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}) {
+        QFile f(d.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name;
+    }
+    ASSERT_TRUE(QFile::link(QStringLiteral("../../ttyUSB0"), d.filePath("serial/by-id/usb-FTDI_A1B2-if00-port0")));
+
+    const QStringList expected = {
+        d.filePath("pts/3"),
+        d.filePath("serial/by-id/usb-FTDI_A1B2-if00-port0"),
+        d.filePath("serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"),
+        d.filePath("ttyS0"),
+        d.filePath("ttyUSB0"),
+    };
+    EXPECT_EQ(deviceFileNames(dir.path()).join(QLatin1Char('\n')).toStdString(),
+              expected.join(QLatin1Char('\n')).toStdString());
+    EXPECT_TRUE(deviceFileNames(d.filePath("missing")).isEmpty());
+}

@@ -559,7 +559,8 @@ TEST(SimulatorOptions, HelpListsEveryOptionAndBadOptionsAreRefused)
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
     for (const char *option : {"--name", "--number", "--date", "--time", "--version", "--long-name", "--store",
                                "--rpm", "--voltage-mv", "--blocking", "--neutral", "--side-stand",
-                               "--data-error", "--programs", "--silent", "--live-version", "--corrupt-echo",
+                               "--data-error", "--programs", "--silent", "--silent-after-storing", "--live-version",
+                               "--corrupt-echo", "--name-hex",
                                "--wrong-byte", "--delay", "--drop-every", "--bad-check", "--split", "--noise",
                                "--log", "--verbose"})
         EXPECT_TRUE(text.contains(QLatin1String(option))) << option;
@@ -568,7 +569,10 @@ TEST(SimulatorOptions, HelpListsEveryOptionAndBadOptionsAreRefused)
                                {QStringLiteral("--date"), QStringLiteral("32.01.2020")},
                                {QStringLiteral("--wrong-byte"), QStringLiteral("50")},
                                {QStringLiteral("--blocking"), QStringLiteral("2")},
-                               {QStringLiteral("--rpm"), QStringLiteral("fast")}};
+                               {QStringLiteral("--rpm"), QStringLiteral("fast")},
+                               {QStringLiteral("--name-hex"), QStringLiteral("1b0d0799")},
+                               {QStringLiteral("--name-hex"), QStringLiteral("1b0")},
+                               {QStringLiteral("--silent-after-storing"), QStringLiteral("100")}};
     for (const QStringList &arguments : bad) {
         QProcess process;
         process.start(QStringLiteral(TORVO_SIM_PATH), arguments);

@@ -125,7 +125,9 @@ TEST(SessionReconnect, APulledAdapterComesBackAtItsNameWithoutAClick)
     ASSERT_TRUE(ticker.tickUntil([&] { return !connection.empty(); }, 3 * TransferEngine::kLiveDataTicks));
     EXPECT_EQ(connection, std::vector<bool>{true});
 
-    // Pulled: the device and its name go, and the session waits for them.
+    // Pulled: the port and its name go, and the session waits for them. (A
+    // name left behind could meet another program's terminal that takes over
+    // the freed number.)
     ASSERT_TRUE(QFile::remove(link));
     first.stop();
     ASSERT_TRUE(ticker.tickUntil([&] { return !lost.isEmpty(); }, 3 * TransferEngine::kLiveDataTicks));

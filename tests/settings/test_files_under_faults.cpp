@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include <grp.h>
 #include <unistd.h>
 
 namespace {
@@ -150,6 +153,63 @@ TEST_P(FilesUnderFaults, ASaveOntoAFullPlaceKeepsTheEarlierFile)
             EXPECT_EQ(left, QStringList{QString::fromLatin1(writer.fileName)})
                 << "room for " << c.room << " of " << newSize << " bytes";
         }
+    }
+}
+
+// Run in a child: takes the rights of a user who may not create files in the
+// folder (root may create them anywhere). False when that cannot be had.
+bool cannotCreateFilesIn(const QString &folder)
+{
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        return false;
+    return ::access(QFile::encodeName(folder).constData(), W_OK) != 0;
+}
+
+// A folder that refuses new files around a file that may be written, as an
+// administrator may leave a workshop PC: the save goes into the file itself,
+// and a disk that fills up during it gets the earlier contents back.
+TEST_P(FilesUnderFaults, AFolderThatRefusesNewFilesStillTakesTheSave)
+{
+    SCOPED_TRACE(writer.what);
+    const QString name = QString::fromLatin1(writer.fileName);
+    // For the settings file, a line its save changes: a save cut short differs at once.
+    const QByteArray earlier = "[FORM_HLAV]\nLeft=1\n";
+    Scratch free;
+    ASSERT_TRUE(writer.save(free.write(name, earlier), 1));
+    const std::string complete = Scratch::read(free.path(name));
+    ASSERT_GT(complete.size(), std::size_t(earlier.size()));
+    const struct
+    {
+        long long room;
+        bool saved;
+    } cases[] = {{-1, true}, {earlier.size(), false}};
+    for (const auto &c : cases) {
+        Scratch scratch;
+        const QString folder = scratch.path(QStringLiteral("locked"));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString path = QDir(folder).filePath(name);
+        scratch.write(QStringLiteral("locked/") + name, earlier);
+        const auto all = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        const auto enter = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        const auto write = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        ASSERT_TRUE(QFile::setPermissions(QFileInfo(folder).path(), all | enter | QFileDevice::WriteOwner));
+        ASSERT_TRUE(QFile::setPermissions(path, all | write));
+        ASSERT_TRUE(QFile::setPermissions(folder, all | enter));
+        ChildProcess child = ChildProcess::start(
+            [&] {
+                if (!cannotCreateFilesIn(folder))
+                    ::_exit(3);
+                return writer.save(path, 1);
+            },
+            c.room);
+        const int exitCode = child.wait();
+        const QStringList left = QDir(folder).entryList(QDir::Files);
+        QFile::setPermissions(folder, all | enter | QFileDevice::WriteOwner);
+        if (exitCode == 3)
+            GTEST_SKIP() << "no user here lacks the right to create files in a folder";
+        EXPECT_EQ(exitCode, c.saved ? 0 : 1) << "room for " << c.room;
+        EXPECT_EQ(Scratch::read(path), c.saved ? complete : earlier.toStdString()) << "room for " << c.room;
+        EXPECT_EQ(left, QStringList{name}) << "room for " << c.room;
     }
 }
 

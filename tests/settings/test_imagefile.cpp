@@ -83,15 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"a word longer than what is read", std::string(1 << 20, '1'), {}},
         ReadCase{"numbers beyond the first 64 KiB", "1 2" + std::string(70000, ' ') + "3", {{0, 1}, {1, 2}}}));
 
-TEST(ImageFileRead, MissingFileLeavesTheImageAlone)
-{
-    Scratch scratch;
-    ParameterImage image = startImage();
-    EXPECT_FALSE(readImageFile(scratch.path(QStringLiteral("none")), image));
-    EXPECT_FALSE(readImageFile(scratch.path(QString()), image));
-    EXPECT_EQ(image, startImage());
-}
-
 TEST(ImageFileWrite, DefaultSetIsWrittenInSixLines)
 {
     Scratch scratch;

@@ -4,6 +4,7 @@
 
 #include "settings/settingsfile.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -123,13 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"a lone [ spoils the lines after it", "[FORM_HLAV]\n[\nLeft=5\nTop=6\n", kDefaults},
         ReadCase{"junk", "]]]=\n[\n=5\n[FORM_HLAV\nLeft=5\n==\n;[FORM_HLAV]\nTop=6\n", kDefaults}));
 
-TEST(SettingsReadFile, MissingFileOrFolderGivesTheDefaults)
-{
-    Scratch scratch;
-    EXPECT_EQ(readSettings(scratch.path(QStringLiteral("none.ini")), kDefaults), kDefaults);
-    EXPECT_EQ(readSettings(scratch.path(QString()), kDefaults), kDefaults);
-}
-
 TEST(SettingsWrite, FreshFileHasEveryKeyInOrder)
 {
     Scratch scratch;
@@ -228,20 +222,26 @@ INSTANTIATE_TEST_SUITE_P(
                  "[form_hlav]\nIniDir=/home/jan/a b.ign\nfile=/home/jan/a b.ign\n"
                  "Left=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n; c\n"
                  "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
-        EditCase{"section given twice", "[FORM_HLAV]\nLeft=1\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=2\nLeft=3\n",
+        EditCase{"section given twice: the first of each key changes, a second Left= stays",
+                 "[FORM_HLAV]\nLeft=1\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=2\nLeft=3\n",
                  "[FORM_HLAV]\nLeft=100\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
-                 "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=-5\n"
+                 "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=-5\nLeft=3\n"
                  "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
         EditCase{"byte-order mark kept, an empty section filled",
                  "\xEF\xBB\xBF[IGNITION]\n[FORM_HLAV]\n",
                  "\xEF\xBB\xBF[IGNITION]\nCheckBoxIgnAll->Checked=1\n[FORM_HLAV]\n" + std::string(kWrittenKeys)},
         EditCase{"only a byte-order mark", "\xEF\xBB\xBF",
                  "\xEF\xBB\xBF[FORM_HLAV]\n" + std::string(kWrittenKeys) + "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
-        EditCase{"duplicate keys of the tool go, the user's stay",
-                 "[FORM_HLAV]\nLeft=1\nTop=2\nLeft=3\nX=1\nX=2\n[IGNITION]\nCheckBoxIgnAll->Checked=0\n"
-                 "CheckBoxIgnAll->Checked=1\n",
-                 "[FORM_HLAV]\nLeft=100\nTop=-5\nX=1\nX=2\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
-                 "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+        EditCase{"duplicate keys: only the first, the one read, changes; no line goes",
+                 "[FORM_HLAV]\r\nLeft=1\r\nTop=2\r\n left = 3 \r\nX=1\r\nX=2\r\n[IGNITION]\r\n"
+                 "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\n",
+                 "[FORM_HLAV]\r\nLeft=100\r\nTop=-5\r\n left = 3 \r\nX=1\r\nX=2\r\nHeight=700\r\nWidth=640\r\n"
+                 "ComPort=3\r\nLanguage=1\r\nFile=/home/jan/a b.ign\r\nIniDir=/home/jan/a b.ign\r\n[IGNITION]\r\n"
+                 "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\n"},
+        EditCase{"a [ left open at the end is closed, not removed, before a section is added",
+                 "[PORTS]\nCOM1=a\n[\n\n",
+                 "[PORTS]\nCOM1=a\n[\n\n]\n[FORM_HLAV]\n" + std::string(kWrittenKeys) +
+                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
         EditCase{"junk lines and 100,000 characters stay, the values are replaced",
                  std::string(100000, 'j') + "\n[FORM_HLAV\n=5\n[FORM_HLAV]\nFile=" + std::string(100000, 'f') +
                      "\n\x80\xFF junk\n",
@@ -257,13 +257,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "[\n\n  FORM_HLAV ]\nLeft=1\n[\nLeft=5\nTop=6\n",
                  "[\n\n  FORM_HLAV ]\nLeft=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
                  "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[\nLeft=5\nTop=6\n"
-                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
-        EditCase{"a binary tail after a NUL goes", bytes("\x01\xFE[PORTS]\nCOM1=a\0\xFF\n[FORM_HLAV]\n"),
-                 "\x01\xFE[PORTS]\nCOM1=a\n[FORM_HLAV]\n" + std::string(kWrittenKeys) +
-                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"}));
+                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"}));
 
 // Files made of the pieces INI lines are made of, and of plain random bytes:
-// whatever the reader makes of them, a save must succeed and read back.
+// whatever the reader makes of them, a save must succeed and read back, unless
+// the file holds a NUL byte or starts like UTF-16; then it is left byte for
+// byte as it was.
 TEST(SettingsWrite, ScrambledFilesAreSavedAndReadBack)
 {
     const std::vector<std::string> pieces{"[", "]", "=", ";", "#", "\n", "\r", "\r\n", " ", "\t", "x",
@@ -280,25 +279,52 @@ TEST(SettingsWrite, ScrambledFilesAreSavedAndReadBack)
         const QString ini = scratch.write(QStringLiteral("Torvo_TCI.ini"), QByteArray::fromStdString(junk));
         (void)readSettings(ini, kDefaults);
         QString reason;
-        ASSERT_TRUE(writeSettings(ini, kWritten, &reason)) << reason.toStdString() << "\nfile: " << junk;
-        EXPECT_EQ(readSettings(ini, kDefaults), kWritten) << "file: " << junk;
-        EXPECT_EQ(Scratch::read(ini).find('\0'), std::string::npos) << "file: " << junk;
+        const bool kept = junk.find('\0') != std::string::npos || junk.rfind("\xFF\xFE", 0) == 0
+                          || junk.rfind("\xFE\xFF", 0) == 0;
+        ASSERT_EQ(writeSettings(ini, kWritten, &reason), !kept) << reason.toStdString() << "\nfile: " << junk;
+        if (kept) {
+            EXPECT_TRUE(Scratch::read(ini) == junk) << "file: " << junk;
+        } else {
+            EXPECT_EQ(readSettings(ini, kDefaults), kWritten) << "file: " << junk;
+        }
     }
 }
 
+// A file the line editor cannot keep whole is not written at all: its
+// [PORTS] section and everything else stay byte for byte.
 TEST(SettingsWrite, FailureLeavesTheFilesAsTheyWereAndSaysWhy)
 {
     Scratch scratch;
     const QString blocker = scratch.write(QStringLiteral("blocker"), "not a folder");
-    const QString huge = scratch.write(QStringLiteral("huge.ini"), "[PORTS]\n" + QByteArray(2 << 20, 'x'));
-    QDir().mkpath(scratch.path(QStringLiteral("folder.ini")));
-    for (const QString &ini : {blocker + QStringLiteral("/Torvo_TCI.ini"), huge, scratch.path(QStringLiteral("folder.ini"))}) {
-        const std::string hugeBefore = Scratch::read(huge);
+    const QByteArray ports = "[FORM_HLAV]\r\nLeft=5\r\n[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n";
+    QByteArray utf16 = "\xFF\xFE";
+    for (const char c : ports)
+        utf16 += QByteArray(1, c) + '\0';
+    const struct
+    {
+        const char *what;
+        QString ini;
+        QByteArray before; // empty: nothing to write beforehand
+    } cases[] = {
+        {"a folder that cannot be made", blocker + QStringLiteral("/Torvo_TCI.ini"), {}},
+        {"larger than 1 MiB", scratch.path(QStringLiteral("huge.ini")), "[PORTS]\n" + QByteArray(2 << 20, 'x')},
+        {"a NUL byte before [PORTS]", scratch.path(QStringLiteral("nul.ini")),
+         QByteArray("[FORM_HLAV]\nLeft=5") + '\0' + QByteArray("\n[PORTS]\nCOM1=/dev/ttyUSB0\n")},
+        {"UTF-16 with its byte-order mark", scratch.path(QStringLiteral("utf16.ini")), utf16},
+        {"UTF-16 big-endian, no NUL byte", scratch.path(QStringLiteral("utf16be.ini")), "\xFE\xFF\x30\x42\x30\x44"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.before.isEmpty())
+            scratch.write(QFileInfo(c.ini).fileName(), c.before);
         QString reason;
-        EXPECT_FALSE(writeSettings(ini, kWritten, &reason)) << ini.toStdString();
-        EXPECT_TRUE(reason.contains(ini)) << "reason: " << reason.toStdString();
+        EXPECT_FALSE(writeSettings(c.ini, kWritten, &reason));
+        EXPECT_FALSE(writePortMapping(c.ini, 2, QStringLiteral("/dev/ttyUSB1"), &reason));
+        EXPECT_TRUE(reason.contains(c.ini)) << "reason: " << reason.toStdString();
         EXPECT_EQ(Scratch::read(blocker), "not a folder");
-        EXPECT_TRUE(Scratch::read(huge) == hugeBefore) << ini.toStdString();
+        if (!c.before.isEmpty()) {
+            EXPECT_TRUE(Scratch::read(c.ini) == c.before.toStdString()) << Scratch::read(c.ini);
+        }
     }
 }
 

@@ -49,11 +49,4 @@ INSTANTIATE_TEST_SUITE_P(
                       MarkerCase{"at the end of a 256-character word", std::string(245, 'W') + "TEST_ENABLE", false},
                       MarkerCase{"empty file", "", false}));
 
-TEST(TestModeMarkerFile, MissingFileOrAFolderMeansOff)
-{
-    Scratch scratch;
-    EXPECT_FALSE(readTestModeMarker(scratch.path(QStringLiteral("none.txt"))));
-    EXPECT_FALSE(readTestModeMarker(scratch.path(QString())));
-}
-
 } // namespace

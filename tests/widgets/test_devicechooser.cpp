@@ -1,13 +1,18 @@
 // The device chooser over made-up devices: its rows and columns, the COM
-// number that reaches each device, and a list that changes while it is open.
+// number that reaches each device, the path field typed into or filled by a
+// row, and a list that changes while it is open.
 #include "widgets/devicechooser.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,8 +30,9 @@ QString joined(const QStringList &texts)
 }
 
 // Stand-ins for devices in a folder of their own: plain files, one udev-like
-// by-id link, and a settings file whose [PORTS] names one device through its
-// link and one directly.
+// by-id link, a link of the technician's own, and a settings file whose
+// [PORTS] names one device through its by-id link, one directly, one through
+// the own link, and a device that is not there.
 class DeviceChooserTest : public ::testing::Test
 {
 protected:
@@ -38,10 +44,12 @@ protected:
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
         ASSERT_TRUE(QFile::link(path("ttyUSB0"), path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0")));
+        ASSERT_TRUE(QFile::link(path("ttyUSB1"), path("torvo-tci")));
         QFile file(ini());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[PORTS]\nCOM2=%1\nCOM7=%2\n")
-                       .arg(path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), path("ttyACM0"))
+        file.write(QStringLiteral("[PORTS]\nCOM2=%1\nCOM7=%2\nCOM3=%3\nCOM5=%4\n")
+                       .arg(path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), path("ttyACM0"), path("torvo-tci"),
+                            path("pts-gone"))
                        .toUtf8());
 
         ftdi.path = path("ttyUSB0");
@@ -79,10 +87,23 @@ protected:
         }
         return rows;
     }
-    static std::string chosenPath(const DeviceChooser &chooser)
+    // The device of the row shown chosen.
+    static std::string chosenRow(const DeviceChooser &chooser)
     {
-        const auto device = chooser.chosenDevice();
-        return device ? device->path.toStdString() : std::string();
+        const QList<QTreeWidgetItem *> selected = chooser.deviceList()->selectedItems();
+        return selected.isEmpty() ? std::string() : selected.first()->text(1).toStdString();
+    }
+    // Types over the field's text, as a technician does after the dialog opens.
+    static void typePath(DeviceChooser &chooser, const QString &text)
+    {
+        QTest::keyClick(chooser.pathEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(chooser.pathEdit(), text);
+    }
+    // A key goes to the names offered while they are open, else to the field.
+    static void press(DeviceChooser &chooser, Qt::Key key)
+    {
+        QWidget *popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : chooser.pathEdit(), key);
     }
     static bool okEnabled(const DeviceChooser &chooser)
     {
@@ -106,8 +127,8 @@ TEST_F(DeviceChooserTest, OneRowPerDeviceWithItsColumnsAndTheComNumberThatReache
                 path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0")}),
         // Nothing known about it but its path; [PORTS] names it directly.
         joined({"COM7", path("ttyACM0"), "", "", "", "", ""}),
-        // No by-id name, and no COM number reaches it.
-        joined({"", path("ttyUSB1"), "USB Serial", "QinHeng", "1a86:7523", "", ""}),
+        // No by-id name; [PORTS] names it through a link of its own.
+        joined({"COM3", path("ttyUSB1"), "USB Serial", "QinHeng", "1a86:7523", "", ""}),
     };
     const QStringList shown = rowTexts(chooser);
     ASSERT_EQ(shown.size(), expected.size()) << joined(shown).toStdString();
@@ -124,42 +145,49 @@ TEST_F(DeviceChooserTest, TheCurrentPortPresetsTheComNumberAndTheRowOfItsDevice)
     {
         int currentCom;
         int presetCom;
-        const char *chosen;
+        const char *row;
+        const char *field; // the stable name where the device has one
     } cases[] = {
-        {2, 2, "ttyUSB0"}, // the device COM2 reaches through its link
-        {7, 7, "ttyACM0"},
-        {4, 4, "ttyUSB1"}, // no device for COM4: the first row
-        {0, 1, "ttyUSB1"}, // no port: COM1
-        {11, 1, "ttyUSB1"},
+        {2, 2, "ttyUSB0", "usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"}, // COM2 reaches it through its link
+        {7, 7, "ttyACM0", "ttyACM0"},
+        {3, 3, "ttyUSB1", "torvo-tci"}, // [PORTS]'s own name for it, so OK alone changes nothing
+        {5, 5, "", "pts-gone"},         // a mapped device that is not there: no row
+        {4, 4, "ttyUSB1", "ttyUSB1"},   // no device for COM4: the first row
+        {0, 1, "ttyUSB1", "ttyUSB1"},   // no port: COM1
+        {11, 1, "ttyUSB1", "ttyUSB1"},
     };
     for (const auto &c : cases) {
         DeviceChooser chooser(lister(), ini(), c.currentCom, 0);
         EXPECT_EQ(chooser.chosenCom(), c.presetCom) << "current COM" << c.currentCom;
         EXPECT_EQ(chooser.comBox()->currentText(), QStringLiteral("COM%1").arg(c.presetCom))
             << "current COM" << c.currentCom;
-        EXPECT_EQ(chosenPath(chooser), path(c.chosen).toStdString()) << "current COM" << c.currentCom;
+        EXPECT_EQ(chosenRow(chooser), *c.row ? path(c.row).toStdString() : std::string()) << "current COM" << c.currentCom;
+        EXPECT_EQ(chooser.pathEdit()->text(), path(c.field)) << "current COM" << c.currentCom;
+        EXPECT_TRUE(okEnabled(chooser)) << "current COM" << c.currentCom;
     }
 }
 
-TEST_F(DeviceChooserTest, ARefreshFollowsTheListAndKeepsTheChosenDevice)
+TEST_F(DeviceChooserTest, ARefreshFollowsTheListAndNeverChangesTheField)
 {
     offered = {ftdi, acm};
     DeviceChooser chooser(lister(), ini(), 7, 0);
-    ASSERT_EQ(chosenPath(chooser), path("ttyACM0").toStdString());
+    ASSERT_EQ(chooser.pathEdit()->text(), path("ttyACM0"));
 
     const struct
     {
         const char *step;
         std::vector<SerialDevice> offered;
         QStringList paths;
-        QString chosen;
+        QString row;
         bool emptyNote;
     } steps[] = {
         {"an adapter plugged in ahead of the chosen one", {ch340, ftdi, acm},
          {path("ttyUSB1"), path("ttyUSB0"), path("ttyACM0")}, path("ttyACM0"), false},
+        // No other row is chosen in its place: OK maps what the technician picked.
         {"the chosen one pulled out", {ch340, ftdi}, {path("ttyUSB1"), path("ttyUSB0")}, QString(), false},
         {"every adapter pulled out", {}, {}, QString(), true},
-        {"one plugged in again", {ftdi}, {path("ttyUSB0")}, path("ttyUSB0"), false},
+        {"another plugged in", {ftdi}, {path("ttyUSB0")}, QString(), false},
+        {"the chosen one back", {ftdi, acm}, {path("ttyUSB0"), path("ttyACM0")}, path("ttyACM0"), false},
     };
     for (const auto &s : steps) {
         offered = s.offered;
@@ -168,18 +196,98 @@ TEST_F(DeviceChooserTest, ARefreshFollowsTheListAndKeepsTheChosenDevice)
         for (int i = 0; i < chooser.deviceList()->topLevelItemCount(); ++i)
             paths << chooser.deviceList()->topLevelItem(i)->text(1);
         EXPECT_EQ(joined(paths).toStdString(), joined(s.paths).toStdString()) << s.step;
-        EXPECT_EQ(chosenPath(chooser), s.chosen.toStdString()) << s.step;
-        EXPECT_EQ(okEnabled(chooser), !s.chosen.isEmpty()) << s.step;
+        EXPECT_EQ(chosenRow(chooser), s.row.toStdString()) << s.step;
+        EXPECT_EQ(chooser.pathEdit()->text(), path("ttyACM0")) << s.step;
+        EXPECT_TRUE(okEnabled(chooser)) << s.step;
         EXPECT_EQ(chooser.emptyNote()->isVisibleTo(&chooser), s.emptyNote) << s.step;
     }
 
-    // A row the technician picks stays picked through refreshes of an unchanged list.
-    offered = {ch340, ftdi, acm};
-    chooser.refresh();
-    chooser.deviceList()->setCurrentItem(chooser.deviceList()->topLevelItem(2));
-    offered = {acm, ftdi};
-    chooser.refresh();
-    EXPECT_EQ(chosenPath(chooser), path("ttyACM0").toStdString());
+    // Opened with no device, the field proposes the first one plugged in,
+    // unless the technician has typed into it meanwhile.
+    for (const bool typed : {false, true}) {
+        offered = {};
+        DeviceChooser empty(lister(), ini(), 1, 0);
+        EXPECT_FALSE(okEnabled(empty));
+        if (typed)
+            typePath(empty, QStringLiteral("/dev/ttyAMA0"));
+        offered = {ch340};
+        empty.refresh();
+        EXPECT_EQ(empty.chosenPath(), typed ? QStringLiteral("/dev/ttyAMA0") : path("ttyUSB1")) << typed;
+    }
+}
+
+TEST_F(DeviceChooserTest, TheFieldIsWhatOkMapsWhetherTypedOrFilledByARow)
+{
+    offered = {ftdi, acm, ch340};
+    const struct
+    {
+        const char *what;
+        QString typed;
+        QString chosen; // empty: OK stays disabled and Enter does nothing
+        QString row;
+    } cases[] = {
+        {"a path of its own", QStringLiteral("/tmp/pty-link"), QStringLiteral("/tmp/pty-link"), QString()},
+        {"a bare name lies under /dev", QStringLiteral("ttyS4"), QStringLiteral("/dev/ttyS4"), QString()},
+        {"a listed device's path shows its row", path("ttyUSB1"), path("ttyUSB1"), path("ttyUSB1")},
+        {"so does its stable name", path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"),
+         path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"), path("ttyUSB0")},
+        {"and any link to it", path("torvo-tci"), path("torvo-tci"), path("ttyUSB1")},
+        {"a relative path names nothing", QStringLiteral("dev/ttyUSB0"), QString(), QString()},
+        {"nor do blanks", QStringLiteral("  "), QString(), QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        DeviceChooser chooser(lister(), ini(), 7, 0);
+        chooser.show();
+        typePath(chooser, c.typed);
+        EXPECT_EQ(chooser.chosenPath(), c.chosen);
+        EXPECT_EQ(chosenRow(chooser), c.row.toStdString());
+        EXPECT_EQ(okEnabled(chooser), !c.chosen.isEmpty());
+        // A listing that changed under the typing leaves the text as typed.
+        offered = {ch340, ftdi};
+        chooser.refresh();
+        EXPECT_EQ(chooser.pathEdit()->text(), c.typed);
+        offered = {ftdi, acm, ch340};
+        chooser.refresh();
+        press(chooser, Qt::Key_Return);
+        EXPECT_EQ(chooser.result() == QDialog::Accepted, !c.chosen.isEmpty());
+        EXPECT_EQ(chooser.isVisible(), c.chosen.isEmpty());
+    }
+
+    // Picking a row with the keys puts its device into the field, by its
+    // stable name where it has one.
+    DeviceChooser chooser(lister(), ini(), 7, 0);
+    chooser.show();
+    typePath(chooser, QStringLiteral("/tmp/pty-link"));
+    QTest::keyClick(chooser.deviceList(), Qt::Key_Home);
+    EXPECT_EQ(chooser.chosenPath(), path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"));
+    QTest::keyClick(chooser.deviceList(), Qt::Key_Down);
+    EXPECT_EQ(chooser.chosenPath(), path("ttyACM0"));
+}
+
+TEST_F(DeviceChooserTest, TypingOffersTheNamesUnderDevAndTheListedOnes)
+{
+    offered = {ftdi, acm};
+    DeviceChooser chooser(lister(), ini(), 1, 0);
+    chooser.show();
+    const auto offeredFor = [&](const QString &typed) {
+        typePath(chooser, typed);
+        QStringList names;
+        QAbstractItemModel *shown = chooser.pathCompleter()->completionModel();
+        for (int i = 0; i < shown->rowCount(); ++i)
+            names << shown->index(i, 0).data().toString();
+        return names;
+    };
+    // Any part of a name, in any case.
+    EXPECT_EQ(offeredFor(QStringLiteral("ft232r")), QStringList{path("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0")});
+    EXPECT_TRUE(chooser.pathCompleter()->popup()->isVisible());
+    EXPECT_TRUE(offeredFor(QStringLiteral("/dev/tt")).contains(QStringLiteral("/dev/tty")));
+    // Enter over the open offer, nothing picked from it, maps what is typed.
+    typePath(chooser, path("ttyACM"));
+    ASSERT_TRUE(chooser.pathCompleter()->popup()->isVisible());
+    press(chooser, Qt::Key_Return);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.chosenPath(), path("ttyACM"));
 }
 
 TEST_F(DeviceChooserTest, WhileShownTheTimerListsTheDevicesEverySecond)
@@ -192,7 +300,7 @@ TEST_F(DeviceChooserTest, WhileShownTheTimerListsTheDevicesEverySecond)
     EXPECT_TRUE(chooser.refreshTimer()->isActive());
     offered = {ftdi, ch340};
     QTRY_COMPARE(chooser.deviceList()->topLevelItemCount(), 2);
-    EXPECT_EQ(chosenPath(chooser), path("ttyUSB0").toStdString());
+    EXPECT_EQ(chosenRow(chooser), path("ttyUSB0").toStdString());
     chooser.hide();
     EXPECT_FALSE(chooser.refreshTimer()->isActive());
 }
