@@ -76,16 +76,17 @@ bool CliSession::waitFor(const std::function<bool()> &done, int timeoutMs)
 {
     if (done())
         return true;
+    // Whatever the session reports (live data, the connection, an
+    // operation's course) it reports inside a tick, so the condition is looked
+    // at again after each tick, and an interrupt is seen within one.
     QEventLoop loop;
-    QTimer check;
-    check.setInterval(5);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    const auto checked = QObject::connect(&session, &UnitSession::ticked, &loop, [&] {
         if (done())
             loop.quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start();
     loop.exec();
+    QObject::disconnect(checked);
     return done();
 }
 

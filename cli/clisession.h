@@ -25,7 +25,8 @@ public:
     // kExitNoAnswer (no reply, or only garbled ones).
     int run(void (UnitSession::*start)());
 
-    // Runs the event loop until done() holds or the time is up; true when it held.
+    // Runs the event loop until done() holds after a tick of the session, or
+    // the time is up; true when it held. Nothing is polled between ticks.
     bool waitFor(const std::function<bool()> &done, int timeoutMs);
 
     // Live data seen since the session opened, newest last.
