@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <functional>
+#include <span>
 
 namespace {
 const QChar kNbsp(0x00A0);
@@ -55,14 +56,6 @@ TEST_F(EditingTest, TypedValuesAreTakenOnlyAsWholeNumbersInRange)
     }
 }
 
-TEST_F(EditingTest, ASpeedTypedBelowItsPredecessorIsPushedAboveIt)
-{
-    typeAndLeave("EditRpmAdv4", "2,000");
-    EXPECT_EQ(text("EditRpmAdv3"), "3,000");
-    EXPECT_EQ(text("EditRpmAdv4"), "3,100");
-    EXPECT_EQ(window->session().image().rpmAdv(3), 31);
-}
-
 TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
 {
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
@@ -78,16 +71,16 @@ TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
 
 TEST_F(EditingTest, BytesOutsideASpinnersRangeShowAtItsEndUntilCaptured)
 {
-    window->session().image().advance(0) = 70;
-    window->session().image()[ParameterImage::kLimiter] = 0;
-    window->session().image()[ParameterImage::kTop14] = 12;
-    window->ShowImage();
+    ParameterImage unitSet = window->session().image();
+    unitSet.advance(0) = 70;
+    unitSet[ParameterImage::kLimiter] = 0;
+    unitSet[ParameterImage::kTop14] = 12;
+    window->session().document().takeUnitSet(std::span(unitSet.bytes).first(ParameterImage::kBlockSize));
     EXPECT_EQ(text("Edit50"), "60");
     EXPECT_EQ(text("EditOmez2"), "999");
     EXPECT_EQ(text("EditPalec13"), "9");
-    // The image keeps what came from the unit or a file until the next capture.
-    EXPECT_EQ(window->session().image().advance(0), 70);
-    EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 0);
+    // The set keeps what came from the unit or a file until the next capture.
+    EXPECT_EQ(window->session().image(), unitSet);
     window->CaptureControls();
     EXPECT_EQ(window->session().image().advance(0), 60);
     EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 9);
@@ -194,11 +187,13 @@ TEST_F(EditingTest, LeavingAnEditForAnotherCommitsIt)
 
 TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
 {
-    window->session().image()[7] = 0xAB;     // a reserved byte read from a unit
-    window->session().image()[52] = 0xCD;    // a spare byte
+    ParameterImage set = window->session().image();
+    set[7] = 0xAB;  // a reserved byte read from a unit
+    set[52] = 0xCD; // a spare byte
+    window->session().document().restore(set, "/tmp/x.ign", "/tmp/x.ign");
+    EXPECT_EQ(text("LabelFile2"), "/tmp/x.ign");
     typeAndLeave("Edit59", "0");
     typeAndLeave("EditOmez2", "12,000");
-    control<QLabel>("LabelFile2")->setText("/tmp/x.ign");
     control<QWidget>("LabelHlaseni")->show();
 
     window->MenuNewClick();

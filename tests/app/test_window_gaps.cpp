@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 #include <functional>
 
 class WindowGapsTest : public UnitWindowTest
@@ -86,21 +87,24 @@ TEST_F(WindowGapsTest, TheTwoFlagsTravelApartBetweenImageAndCheckBoxes)
     {
         int rpm2, blokEnable;
     } const cases[] = {{1, 0}, {0, 1}, {1, 1}, {0, 0}};
+    auto *tacho = control<QCheckBox>("CheckBoxRpm2Krat");
+    auto *blocking = control<QCheckBox>("CheckBoxBlokEnable");
     for (const auto &c : cases) {
         SCOPED_TRACE("Rpm2 = " + std::to_string(c.rpm2) + ", BlokEnable = " + std::to_string(c.blokEnable));
-        ParameterImage &image = window->session().image();
-        image[ParameterImage::kRpm2] = static_cast<std::uint8_t>(c.rpm2);
-        image[ParameterImage::kBlokEnable] = static_cast<std::uint8_t>(c.blokEnable);
-        window->ShowImage();
-        EXPECT_EQ(control<QCheckBox>("CheckBoxRpm2Krat")->isChecked(), c.rpm2 != 0);
-        EXPECT_EQ(control<QCheckBox>("CheckBoxBlokEnable")->isChecked(), c.blokEnable != 0);
+        ParameterImage image = window->session().image();
+        image[ParameterImage::kRpm2] = static_cast<std::uint8_t>(c.rpm2 ? 0x55 : 0);
+        image[ParameterImage::kBlokEnable] = static_cast<std::uint8_t>(c.blokEnable ? 0x55 : 0);
+        window->session().document().restore(image, QString(), QString());
+        EXPECT_EQ(tacho->isChecked(), c.rpm2 != 0);
+        EXPECT_EQ(blocking->isChecked(), c.blokEnable != 0);
 
-        // And back: each box writes its own byte.
-        image[ParameterImage::kRpm2] = 0x55;
-        image[ParameterImage::kBlokEnable] = 0x55;
+        // And back: each box, toggled from the keyboard, writes its own byte
+        // at the next capture.
+        QTest::keyClick(tacho, Qt::Key_Space);
+        QTest::keyClick(blocking, Qt::Key_Space);
         window->CaptureControls();
-        EXPECT_EQ(image[ParameterImage::kRpm2], c.rpm2);
-        EXPECT_EQ(image[ParameterImage::kBlokEnable], c.blokEnable);
+        EXPECT_EQ(window->session().image()[ParameterImage::kRpm2], 1 - c.rpm2);
+        EXPECT_EQ(window->session().image()[ParameterImage::kBlokEnable], 1 - c.blokEnable);
     }
 }
 
