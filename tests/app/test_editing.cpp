@@ -205,3 +205,54 @@ TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
     EXPECT_FALSE(control("LabelHlaseni")->isVisibleTo(window.get()));
     EXPECT_FALSE(control("CGaugeProgram")->isVisibleTo(window.get()));
 }
+
+TEST_F(EditingTest, CtrlZAndCtrlYWalkTheHistoryUnlessTheFieldHasTypingOfItsOwn)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_FALSE(item("MenuUndo")->isEnabled()) << "the history starts empty";
+    EXPECT_FALSE(item("MenuRedo")->isEnabled());
+    // Two committed steps: a spinner click, then typing left with Tab.
+    const QString started = text("Edit50");
+    QTest::mouseClick(control<UpDown>("UpDown50")->childAt(8, 3), Qt::LeftButton);
+    const QString stepped = text("Edit50");
+    ASSERT_NE(stepped, started);
+    auto *edit = control<QLineEdit>("Edit55");
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "42");
+    QTest::keyClick(edit, Qt::Key_Tab);
+    auto *typing = control<QLineEdit>("Edit56");
+    ASSERT_TRUE(typing->hasFocus());
+    const QString own = typing->text();
+
+    const auto z = Qt::Key_Z;
+    const auto ctrl = Qt::ControlModifier;
+    const struct
+    {
+        const char *what;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString typing, advance6, advance1;
+        bool undo, redo;
+    } steps[] = {
+        {"typed 7", Qt::Key_7, {}, "7", "42", stepped, true, false},
+        // Typing not yet committed: the field takes Ctrl+Z for its own text.
+        {"Ctrl+Z on the typing", z, ctrl, own, "42", stepped, true, false},
+        // Nothing of its own left to take back: the key means the set's last step.
+        {"Ctrl+Z on the set", z, ctrl, own, "33", stepped, true, true},
+        {"Ctrl+Z again", z, ctrl, own, "33", started, false, true},
+        {"Ctrl+Y", Qt::Key_Y, ctrl, own, "33", stepped, true, true},
+        {"Ctrl+Shift+Z", z, ctrl | Qt::ShiftModifier, own, "42", stepped, true, false},
+    };
+    for (const auto &s : steps) {
+        QTest::keyClick(typing, s.key, s.mods);
+        EXPECT_EQ(typing->text(), s.typing) << s.what;
+        EXPECT_EQ(text("Edit55"), s.advance6) << s.what;
+        EXPECT_EQ(window->session().image().advance(5), s.advance6.toInt()) << s.what;
+        EXPECT_EQ(text("Edit50"), s.advance1) << s.what;
+        EXPECT_EQ(item("MenuUndo")->isEnabled(), s.undo) << s.what;
+        EXPECT_EQ(item("MenuRedo")->isEnabled(), s.redo) << s.what;
+    }
+}
