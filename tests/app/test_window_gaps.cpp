@@ -144,3 +144,48 @@ TEST_F(WindowGapsTest, AVerifyRightAfterTypingSendsTheTypedValue)
         ticks(3); // let the verify end before the next one
     }
 }
+
+TEST_F(WindowGapsTest, TypingIsOverwrittenOnlyByAReportAboutItsOwnField)
+{
+    start();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    unit.connected = true;
+    auto *edit = control<QLineEdit>("Edit55");
+    const int advance6 = ParameterImage::kAdvance + 5;
+    const struct
+    {
+        const char *what;
+        std::function<void()> start;
+        QString shown; // what the edit shows once the operation is over
+    } cases[] = {
+        {"a program, with the unit's identity reply", [&] { window->MenuProgramClick(); }, "42"},
+        {"a read of a set that differs in another field",
+         [&] {
+             unit.stored[ParameterImage::kAdvance + 2] = 7;
+             window->MenuReadClick();
+         },
+         "42"},
+        {"a read of a set that differs in this field",
+         [&] {
+             unit.stored[advance6] = 19;
+             window->MenuReadClick();
+         },
+         "19"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.start();
+        // Typed while the transfer runs, not yet committed.
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "42");
+        ticks(1);
+        for (int i = 0; i < 60 && window->session().engine().transferMode() != TransferMode::Idle; ++i)
+            ticks(1);
+        ASSERT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
+        EXPECT_EQ(window->session().image()[ParameterImage::kAdvance + 2], unit.stored[ParameterImage::kAdvance + 2]);
+        EXPECT_EQ(edit->text(), c.shown);
+        EXPECT_NE(window->session().image()[advance6], 42) << "typing is taken only by a commit";
+    }
+}
