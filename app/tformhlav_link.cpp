@@ -13,7 +13,6 @@
 #include "widgets/tcgauge.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -43,7 +42,6 @@ void TFormHlav::bindSession()
 {
     // Direct connections: the session reports from inside the tick or a
     // command, and the window shows it before the next step runs.
-    connect(&unit, &UnitSession::imageChanged, this, [this] { ShowImage(); });
     // The status label, the progress gauge and "No Connection" show what the
     // presenter makes of the engine's reports.
     const StatusPresenter *status = &unit.status();
@@ -51,7 +49,6 @@ void TFormHlav::bindSession()
     connect(status, &StatusPresenter::connectionShown, this,
             [this](bool shown) { ui->LabelSpojeni->setVisible(shown); });
     connect(status, &StatusPresenter::liveVersionStale, this, [this] { ui->LabelVersion->hide(); });
-    connect(&unit, &UnitSession::readStarted, this, [this] { setLabelText(ui->LabelFile2, QString()); });
     connect(&unit, &UnitSession::versionMismatch, this,
             [this](const QString &text, int) { showVersionMismatch(text); });
     connect(&unit, &UnitSession::liveDataReceived, this, &TFormHlav::showLiveData);
@@ -241,9 +238,9 @@ void TFormHlav::showFirstRunHint()
 
 void TFormHlav::MenuProgramClick()
 {
+    // The capture's report shows what it took and bounded.
     CaptureControls();
     NormaliseImage();
-    ShowImage();
     unit.startProgram();
 }
 
@@ -251,7 +248,6 @@ void TFormHlav::MenuVerifyClick()
 {
     CaptureControls();
     NormaliseImage();
-    ShowImage();
     unit.startVerify();
 }
 
@@ -296,7 +292,7 @@ void TFormHlav::showLiveData(const LiveData &live)
     setLabelText(ui->LabelNapeti, shown.voltageText);
 
     // Blocking and the two switches matter only on a unit that may block.
-    const bool blockingShown = ui->CheckBoxBlokEnable->isChecked();
+    const bool blockingShown = unit.image()[ParameterImage::kBlokEnable] != 0;
     const struct
     {
         QLabel *label;

@@ -12,7 +12,7 @@ bool payloadMatchesImage(const Frame &frame, const ParameterImage &image)
 
 } // namespace
 
-TransferEngine::TransferEngine(TransferHost &host, ParameterImage &image, UnitIdentity &identity)
+TransferEngine::TransferEngine(TransferHost &host, const ParameterImage &image, UnitIdentity &identity)
     : host(host), image(image), identity(identity)
 {
 }
@@ -245,7 +245,7 @@ void TransferEngine::replyReadIdentity(const Frame &frame)
 
 void TransferEngine::replyReadBlock(const Frame &frame)
 {
-    std::copy(frame.begin() + 1, frame.begin() + 1 + ParameterImage::kBlockSize, image.bytes.begin());
+    host.unitBlockArrived(std::span<const std::uint8_t>(frame).subspan(1, ParameterImage::kBlockSize));
     // The verify that follows compares the unit's block with the normalised
     // image, so a block that breaks the curve rules ends in a verify error.
     host.normaliseImage();

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 enum class TransferMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3 };
@@ -45,6 +46,9 @@ public:
     virtual std::vector<Frame> pollReceive() = 0;
     virtual void sendFrame(const Frame &frame) = 0;
 
+    // The unit's parameter block arrived in a read's reply: the owner puts it
+    // into the image the engine was given (bytes 0..49).
+    virtual void unitBlockArrived(std::span<const std::uint8_t> block) = 0;
     // A block from the unit is in the image, or the unit identified itself:
     // the owner brings the image into range, then shows it.
     virtual void normaliseImage() = 0;
@@ -105,7 +109,9 @@ public:
     static constexpr std::uint8_t kSilenceLimit = 18; // no connection after 18 ticks without a frame
     static constexpr int kSavingStart = kUnitSavingStart; // the unit counts its storing down from here
 
-    TransferEngine(TransferHost &host, ParameterImage &image, UnitIdentity &identity);
+    // The image is the owner's: the engine reads it, and a read's block goes
+    // into it through the host.
+    TransferEngine(TransferHost &host, const ParameterImage &image, UnitIdentity &identity);
 
     // The commands. Program and Verify expect the owner to have captured,
     // normalised and shown the image first.
@@ -171,7 +177,7 @@ private:
     void watchConnection();
 
     TransferHost &host;
-    ParameterImage &image;
+    const ParameterImage &image;
     UnitIdentity &identity;
 
     TransferMode mode = TransferMode::Idle;

@@ -15,9 +15,14 @@ public:
 
     std::vector<Frame> pollReceive() override { return pollFrames(*s.port); }
     void sendFrame(const Frame &frame) override { s.port->send(frameToBytes(frame)); }
+    void unitBlockArrived(std::span<const std::uint8_t> block) override { s.document_.takeUnitSet(block); }
     void normaliseImage() override { s.normalise(); }
-    void showImage() override { emit s.imageChanged(); }
-    void readStarted() override { emit s.readStarted(); }
+    void showImage() override { emit s.imageShown(); }
+    void readStarted() override
+    {
+        s.document_.beginRead();
+        emit s.readStarted();
+    }
     void identityReceived(const IdentityTexts &texts) override
     {
         s.identityTexts_ = texts;
@@ -70,7 +75,7 @@ public:
     void tickDone() override
     {
         s.status_.tick();
-        s.highlight = HighlightCurveRow(s.liveRpm_, s.image_);
+        s.highlight = HighlightCurveRow(s.liveRpm_, s.document_.image());
         emit s.ticked();
     }
 
@@ -82,9 +87,10 @@ UnitSession::UnitSession(std::unique_ptr<Transport> transport, QObject *parent)
     : QObject(parent),
       port(transport ? std::move(transport) : std::make_unique<SerialTransport>()),
       host(std::make_unique<Host>(*this)),
-      engine_(*host, image_, identity_)
+      engine_(*host, document_.image(), identity_)
 {
     watchPort();
+    connect(&document_, &SetDocument::changed, this, &UnitSession::programAfterChange);
 }
 
 UnitSession::~UnitSession()
@@ -183,16 +189,14 @@ void UnitSession::closePort()
 
 void UnitSession::normalise()
 {
-    image_.normaliseCurve();
+    document_.normalise();
     std::uint8_t index = language_.index();
     normaliseLanguageAndPort(index, port_);
     language_.setIndex(index);
 }
 
-bool UnitSession::programAfterChange(bool boxTicked)
+void UnitSession::programAfterChange(const SetChange &change)
 {
-    if (!afterChange.check(boxTicked, image_))
-        return false;
-    engine_.startProgramAfterChange();
-    return true;
+    if (change.committed && afterChange.check(document_.programAfterChange(), document_.image()))
+        engine_.startProgramAfterChange();
 }

@@ -131,6 +131,10 @@ public:
             incoming.push_back(*reply);
         }
     }
+    void unitBlockArrived(std::span<const std::uint8_t> block) override
+    {
+        std::copy(block.begin(), block.end(), image.bytes.begin());
+    }
     void normaliseImage() override
     {
         ++normalisations;

@@ -66,8 +66,7 @@ protected:
         session->openPort();
         session->language().select(language::kEnglish);
         session->showNoConnection();
-        session->image().applyDefaults();
-        session->image().normaliseCurve();
+        session->document().newSet();
         std::copy(session->image().bytes.begin(), session->image().bytes.begin() + 50, unit.stored.begin());
 
         // What a view sees: the reports as they are sent.
