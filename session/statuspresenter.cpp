@@ -75,8 +75,6 @@ void StatusPresenter::showFor(const QString &caption, bool red)
 void StatusPresenter::operationStarted(Operation operation)
 {
     current = operation;
-    // A new operation reports its own result, not an earlier Program's.
-    programmed = false;
     // French and indices without a language keep the caption that was there.
     showFor(operationCaption(captionOf(operation), language.index()).value_or(shown.caption), false);
     shown.visible = true;

@@ -71,7 +71,10 @@ public:
     const StatusReport &report() const { return shown; }
     // Ticks the report has left on screen.
     std::uint8_t statusTicks() const { return statusTime; }
-    // A Program's success is still being reported ("Programing: OK" after its verify).
+    // A Program reached its verify and its report has not vanished or failed
+    // since. "Programing: OK" shows while this and the engine's own
+    // programDone() (which a read, a verify or a program after change clear)
+    // both hold.
     bool programDone() const { return programmed; }
     // "No Connection" is on screen.
     bool showsNoConnection() const { return !connected && !printingNow; }
