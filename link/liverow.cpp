@@ -1,6 +1,8 @@
 #include "link/liverow.h"
 
+#include <QJsonDocument>
 #include <QLocale>
+#include <QRegularExpression>
 
 
 namespace liverow {
@@ -71,6 +73,58 @@ QJsonObject json(const QDateTime &when, const LiveData &live)
             {"side_stand", v.sideStand != 0},
             {"storing_percent", v.storing},
             {"data_error", v.dataError != 0}};
+}
+
+QByteArray text(const QDateTime &when, const LiveData &live)
+{
+    const Values v = valuesOf(when, live);
+    const auto onOff = [](int on) { return on != 0 ? "on" : "off"; };
+    return QStringLiteral("%1  %2 rpm  %3 V  %4 deg  blocking %5  neutral %6  side stand %7  storing %8%  "
+                          "data error %9\n")
+        .arg(when.toString(QStringLiteral("HH:mm:ss.zzz")))
+        .arg(v.rpm, 5)
+        .arg(v.volts, 4, 'f', 1)
+        .arg(v.advance, 2)
+        .arg(QLatin1String(onOff(v.blocking)), QLatin1String(onOff(v.neutral)), QLatin1String(onOff(v.sideStand)))
+        .arg(v.storing)
+        .arg(v.dataError != 0 ? QStringLiteral("yes") : QStringLiteral("no"))
+        .toUtf8();
+}
+
+QByteArray header(Format format)
+{
+    return format == Format::Csv ? csvHeader() : QByteArray();
+}
+
+QByteArray row(Format format, const QDateTime &when, const LiveData &live)
+{
+    switch (format) {
+    case Format::Csv:
+        return csvRow(when, live);
+    case Format::Json:
+        return QJsonDocument(json(when, live)).toJson(QJsonDocument::Compact) + '\n';
+    case Format::Text:
+        break;
+    }
+    return text(when, live);
+}
+
+bool startsLog(Format format, QByteArrayView firstLine)
+{
+    switch (format) {
+    case Format::Csv:
+        return firstLine == QByteArrayView(csvHeader()).chopped(1);
+    case Format::Json: {
+        const QJsonDocument object = QJsonDocument::fromJson(firstLine.toByteArray());
+        return object.isObject() && object.object().keys() == json({}, {}).keys();
+    }
+    case Format::Text:
+        break;
+    }
+    static const QRegularExpression textRow(QStringLiteral(
+        "^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  +\\d+ rpm  +\\d+\\.\\d V  +\\d+ deg  blocking (on|off)  neutral (on|off)  "
+        "side stand (on|off)  storing \\d+%  data error (yes|no)$"));
+    return textRow.match(QString::fromUtf8(firstLine)).hasMatch();
 }
 
 } // namespace liverow
