@@ -429,3 +429,48 @@ TEST_F(CliCommands, PortsListsTheDevicesAsJson)
     for (const QJsonValue &device : doc.array())
         EXPECT_TRUE(device.toObject().value("path").toString().startsWith("/dev/")) << ports.out.constData();
 }
+
+// The bench under --json: one object a unit, by its number, a failure with
+// its reason and code; after Ctrl+C a summary, and the exit code of the
+// failure since not every unit took the set.
+TEST_F(CliCommands, TheBenchLoopReportsEveryUnitAndFailsWhenOneFailed)
+{
+    const QString file = writeFile(path("set.ign"), parameterFileText(defaults()));
+    int unplugged = 0;
+    const Result r = run({"--json", "program", file, "--loop", "--no-wait"}, [&](CliSession &s) {
+        const auto unplug = [&](Operation done) {
+            if (done == Operation::Program)
+                unit.connected = false;
+        };
+        QObject::connect(&s.unit(), &UnitSession::operationSucceeded, &s, unplug);
+        QObject::connect(&s.unit(), &UnitSession::operationFailed, &s, unplug);
+        QObject::connect(&s.unit(), &UnitSession::connectionChanged, &s, [&](bool connected) {
+            if (connected)
+                return;
+            if (++unplugged == 2) {
+                s.interrupt();
+                return;
+            }
+            // The next unit echoes another block than it was sent.
+            unit.connected = true;
+            unit.echoCorruptAt = 3;
+        });
+    });
+    EXPECT_EQ(r.code, 3) << r.err.constData();
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << r.out.constData();
+    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(first.value("unit").toInt(), 1);
+    EXPECT_TRUE(first.value("programmed").toBool());
+    EXPECT_EQ(first.value("name").toString(), "TCI07");
+    const QJsonObject second = QJsonDocument::fromJson(lines[1]).object();
+    EXPECT_EQ(second.value("unit").toInt(), 2);
+    EXPECT_FALSE(second.value("programmed").toBool());
+    EXPECT_EQ(second.value("exit_code").toInt(), 3);
+    EXPECT_TRUE(second.value("error").toString().contains("differs from the set sent")) << lines[1].constData();
+    const QJsonObject summary = QJsonDocument::fromJson(lines[2]).object();
+    EXPECT_EQ(summary.value("programmed").toInt(), 1);
+    EXPECT_EQ(summary.value("failed").toInt(), 1);
+    EXPECT_EQ(summary.value("exit_code").toInt(), 3);
+    EXPECT_TRUE(r.err.contains("waiting for a unit...")) << "the prompts stay off the JSON";
+}
