@@ -553,6 +553,8 @@ int commandLive(Reply &r, const CliOptions &options, CliSession &s)
     const liverow::Format format = options.csv    ? liverow::Format::Csv
                                    : options.json ? liverow::Format::Json
                                                   : liverow::Format::Text;
+    if (const int code = openPort(r, s, options.port); code != kExitOk)
+        return code;
     // Rows reach the file as they come, so a log that is cut off (a hang-up,
     // a kill, a full disk) keeps what came before. CSV rows are held for at
     // most a second of their own time, as the window's recording holds them;
@@ -566,10 +568,6 @@ int commandLive(Reply &r, const CliOptions &options, CliSession &s)
             return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(options.output, file->errorString()));
         if (!recorder.start(std::move(file), options.output))
             return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(options.output, recorder.error()));
-    }
-    if (const int code = openPort(r, s, options.port); code != kExitOk) {
-        recorder.stop();
-        return code;
     }
 
     QString writeError;
