@@ -217,7 +217,7 @@ int programOnce(Reply &r, CliSession &s, const ParameterImage &fileSet)
     const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
         return reportOperation(r, code, s, "read before programming", kReadDiffers);
-    s.unit().image() = withFileFields(s.unit().image(), fileSet);
+    s.unit().document().restore(withFileFields(s.unit().image(), fileSet), QString(), QString());
     return reportOperation(r, s.run(&UnitSession::startProgram), s, "program", QStringLiteral("the set sent"));
 }
 
@@ -467,7 +467,7 @@ int commandVerify(Reply &r, const CliOptions &options, CliSession &s)
         return kExitDiffers;
     }
     // The same fields: confirm it the way the window's Verify does.
-    s.unit().image() = wanted;
+    s.unit().document().restore(wanted, QString(), QString());
     code = s.run(&UnitSession::startVerify);
     if (code != kExitOk)
         return reportOperation(r, code, s, "verify", options.file);
