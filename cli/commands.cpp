@@ -8,6 +8,7 @@
 #include "params/regularfile.h"
 #include "params/setdiff.h"
 #include "session/liverecorder.h"
+#include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
 
 #include <QDateTime>
@@ -332,10 +333,10 @@ int commandPorts(const CliOptions &options)
 {
     if (!options.arguments.isEmpty())
         return usage("ports");
-    const QString ini = settingspaths::settingsFile();
+    const QStringList ports = readPortsSection(settingspaths::settingsFile()).values;
     QJsonArray list;
     for (const SerialDevice &d : listSerialDevices()) {
-        const std::optional<int> com = comNumberOf(d, ini);
+        const std::optional<int> com = comNumberOf(d, ports);
         const QString ids = d.vendorId && d.productId
                                 ? QStringLiteral("%1:%2").arg(*d.vendorId, 4, 16, QLatin1Char('0')).arg(*d.productId, 4, 16, QLatin1Char('0'))
                                 : QString();
