@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/arguments.h"
 #include "cli/clisession.h"
 #include "cli/exitcodes.h"
 #include "link/liverow.h"
@@ -149,43 +150,8 @@ int checkOutput(const QString &path)
     return kExitFile;
 }
 
-// The longest live log, in seconds: a year.
-constexpr double kMaxDurationS = 366.0 * 24 * 3600;
-
-// Takes "-o FILE" and the given flags out of the arguments; false on anything else.
-struct Parsed
-{
-    QString output;
-    QString file;
-    QStringList flags;
-    double duration = -1;
-};
-
-bool parse(const QStringList &arguments, const QStringList &allowedFlags, bool wantsFile, Parsed &p)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        const bool takesValue = a == QLatin1String("-o") || a == QLatin1String("--duration");
-        if (takesValue && i + 1 >= arguments.size())
-            return false;
-        if (a == QLatin1String("-o")) {
-            p.output = arguments[++i];
-        } else if (a == QLatin1String("--duration")) {
-            bool ok = false;
-            p.duration = arguments[++i].toDouble(&ok);
-            // Finite and within a year: inf, nan and 1e300 are no time to log for.
-            if (!ok || !(p.duration >= 0 && p.duration <= kMaxDurationS) || !allowedFlags.contains(a))
-                return false;
-        } else if (allowedFlags.contains(a)) {
-            p.flags << a;
-        } else if (wantsFile && p.file.isEmpty() && !a.startsWith(QLatin1Char('-'))) {
-            p.file = a;
-        } else {
-            return false;
-        }
-    }
-    return !wantsFile || !p.file.isEmpty();
-}
+using cliargs::parse;
+using cliargs::Parsed;
 
 int usage(const char *command)
 {
@@ -606,17 +572,7 @@ int commandLive(const CliOptions &options)
         } else if (json) {
             writeBytes(QJsonDocument(liverow::json(now, live)).toJson(QJsonDocument::Compact) + '\n');
         } else {
-            writeBytes(QStringLiteral("%1  %2 rpm  %3 V  %4 deg  blocking %5  neutral %6  side stand %7  storing %8%  "
-                                      "data error %9\n")
-                           .arg(now.toString(QStringLiteral("HH:mm:ss.zzz")))
-                           .arg(live.rpm, 5)
-                           .arg(liveVoltageMillivolts(live.voltageRaw) / 1000.0, 4, 'f', 1)
-                           .arg(live.advance, 2)
-                           .arg(live.blocking != 0 ? "on" : "off", live.neutral == 0 ? "on" : "off",
-                                live.sideStand == 0 ? "on" : "off")
-                           .arg(liverow::storingPercent(live.savingCountdown))
-                           .arg(live.dataError != 0 ? "yes" : "no")
-                           .toUtf8());
+            writeBytes(liverow::text(now, live));
         }
     });
     const qint64 endMs = p.duration >= 0 ? static_cast<qint64>(p.duration * 1000) : -1;

@@ -1,5 +1,6 @@
 // torvo-tci-cli: read, verify and program a unit and log its live data from a
 // shell, through the same session, files and settings as the window.
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/exitcodes.h"
 
@@ -41,34 +42,22 @@ int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("torvo-tci-cli"));
-    QStringList args = QCoreApplication::arguments().mid(1);
-
-    CliOptions options;
-    QString command;
-    while (!args.isEmpty()) {
-        const QString arg = args.takeFirst();
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            return kExitOk;
-        }
-        if (arg == QLatin1String("--version")) {
-            std::printf("torvo-tci-cli %s\n", TORVO_VERSION);
-            return kExitOk;
-        }
-        if (arg == QLatin1String("--json")) {
-            options.json = true;
-        } else if (arg == QLatin1String("--port")) {
-            if (args.isEmpty()) {
-                std::fputs("torvo-tci-cli: --port needs COMn or a device\n", stderr);
-                return kExitUsage;
-            }
-            options.port = args.takeFirst();
-        } else if (command.isEmpty() && !arg.startsWith(QLatin1Char('-'))) {
-            command = arg;
-        } else {
-            options.arguments << arg;
-        }
+    const cliargs::CommandLine line = cliargs::parseCommandLine(QCoreApplication::arguments().mid(1));
+    switch (line.outcome) {
+    case cliargs::CommandLine::Outcome::Help:
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    case cliargs::CommandLine::Outcome::Version:
+        std::printf("torvo-tci-cli %s\n", TORVO_VERSION);
+        return kExitOk;
+    case cliargs::CommandLine::Outcome::PortMissing:
+        std::fputs("torvo-tci-cli: --port needs COMn or a device\n", stderr);
+        return kExitUsage;
+    case cliargs::CommandLine::Outcome::Run:
+        break;
     }
+    const CliOptions &options = line.options;
+    const QString &command = line.command;
 
     const std::map<QString, int (*)(const CliOptions &)> commands{
         {QStringLiteral("ports"), commandPorts},   {QStringLiteral("info"), commandInfo},

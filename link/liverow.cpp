@@ -73,4 +73,20 @@ QJsonObject json(const QDateTime &when, const LiveData &live)
             {"data_error", v.dataError != 0}};
 }
 
+QByteArray text(const QDateTime &when, const LiveData &live)
+{
+    const Values v = valuesOf(when, live);
+    const auto onOff = [](int on) { return on != 0 ? "on" : "off"; };
+    return QStringLiteral("%1  %2 rpm  %3 V  %4 deg  blocking %5  neutral %6  side stand %7  storing %8%  "
+                          "data error %9\n")
+        .arg(when.toString(QStringLiteral("HH:mm:ss.zzz")))
+        .arg(v.rpm, 5)
+        .arg(v.volts, 4, 'f', 1)
+        .arg(v.advance, 2)
+        .arg(QLatin1String(onOff(v.blocking)), QLatin1String(onOff(v.neutral)), QLatin1String(onOff(v.sideStand)))
+        .arg(v.storing)
+        .arg(v.dataError != 0 ? QStringLiteral("yes") : QStringLiteral("no"))
+        .toUtf8();
+}
+
 } // namespace liverow

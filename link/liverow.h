@@ -7,7 +7,7 @@
 #include <QJsonObject>
 
 // One live-data frame as a row of a log: the same columns for the command
-// line's CSV and JSON and for a recording. Storing progress is the share of
+// line's text, CSV and JSON and for a recording. Storing progress is the share of
 // the unit's storing done (0..100), 0 while it is not storing.
 namespace liverow {
 
@@ -17,6 +17,9 @@ QByteArray csvHeader();
 // switches are 1 when on (neutral and side stand report 0 for on).
 QByteArray csvRow(const QDateTime &when, const LiveData &live);
 QJsonObject json(const QDateTime &when, const LiveData &live);
+// One line for a person at a terminal: the time of day, the values with their
+// units, the switches as on/off, the data error as yes/no.
+QByteArray text(const QDateTime &when, const LiveData &live);
 
 // The share of storing done for a storing count (unitStoringPercent).
 int storingPercent(std::uint16_t savingCountdown);

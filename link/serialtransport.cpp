@@ -35,6 +35,7 @@ bool SerialTransport::open(const QString &deviceName, QString *reason)
     port.setParity(QSerialPort::NoParity);
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
+    port.setReadBufferSize(kReadBufferBytes);
     // QSerialPort takes a lock file and TIOCEXCL on Unix and opens without
     // sharing on Windows: the port is ours alone where the platform allows.
     if (!port.open(QIODevice::ReadWrite)) {
@@ -43,7 +44,7 @@ bool SerialTransport::open(const QString &deviceName, QString *reason)
         port.clearError();
         return false;
     }
-    ++session;
+    beginPortSession();
     lossPending = false;
     emptyReads = 0;
     // Whatever lingered in the driver from before the open (a previous run,
@@ -66,7 +67,29 @@ bool SerialTransport::isOpen() const
 
 qint64 SerialTransport::bytesWaiting()
 {
-    return port.isOpen() ? port.bytesAvailable() : 0;
+    if (!port.isOpen())
+        return 0;
+    if (port.bytesAvailable() >= kReadBufferBytes)
+        dropBacklog();
+    return port.bytesAvailable();
+}
+
+void SerialTransport::dropBacklog()
+{
+    qint64 queued = 0;
+#ifndef Q_OS_WIN
+    // What the driver holds behind the full buffer goes too; FIONREAD says how
+    // much that is. (On Windows only the buffer is counted.)
+    int inDriver = 0;
+    if (::ioctl(port.handle(), FIONREAD, &inDriver) == 0 && inDriver > 0)
+        queued = inDriver;
+#endif
+    dropped += static_cast<std::uint64_t>(port.bytesAvailable() + queued);
+    port.clear(QSerialPort::Input);
+    // QSerialPort stopped reading when its buffer filled, and takes it up
+    // again only when asked for more than the buffer holds.
+    char none = 0;
+    port.read(&none, 1);
 }
 
 QByteArray SerialTransport::read(qint64 maxBytes)
@@ -159,7 +182,7 @@ void SerialTransport::handleError(QSerialPort::SerialPortError error)
     const QString reason = error == QSerialPort::ResourceError
                                ? port.errorString()
                                : QStringLiteral("The device was disconnected (hang-up)");
-    const quint64 lostSession = session;
+    const std::uint64_t lostSession = portSession();
     // Closed from the event loop rather than from inside QSerialPort's own
     // notification handler, which is on the stack here; one more wake-up at
     // most passes before the close.
@@ -168,13 +191,15 @@ void SerialTransport::handleError(QSerialPort::SerialPortError error)
         Qt::QueuedConnection);
 }
 
-void SerialTransport::loseSession(quint64 lostSession, const QString &reason)
+void SerialTransport::loseSession(std::uint64_t lostSession, const QString &reason)
 {
-    if (lostSession != session)
+    // Meant for a port that has since been closed and opened again: the new
+    // one is none of its business.
+    if (lostSession != portSession())
         return;
     lossPending = false;
     if (!port.isOpen())
         return;
     close();
-    reportLost(reason);
+    reportLost(lostSession, reason);
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -12,9 +13,11 @@ class Transport
 {
 public:
     // Called when an open device goes away (adapter pulled, the other end of a
-    // pseudo-terminal closed). The transport is already closed then, so the
-    // handler may open it again.
-    using LostHandler = std::function<void(const QString &reason)>;
+    // pseudo-terminal closed), with the port session it ended. The transport
+    // is already closed then, so the handler may open it again. A loss noticed
+    // on the way out of one session may still be on its way when the port has
+    // been closed or opened again: the session number tells such a report apart.
+    using LostHandler = std::function<void(std::uint64_t portSession, const QString &reason)>;
 
     virtual ~Transport() = default;
 
@@ -31,15 +34,26 @@ public:
     // reported because only the unit's replies count.
     virtual void send(const QByteArray &frame) = 0;
 
+    // Every successful open starts a new port session; 0 before the first.
+    virtual std::uint64_t portSession() const { return session; }
+    // Bytes the line brought that no tick could use and that were thrown away
+    // unread (a babbling adapter), counted from the transport's creation as
+    // far as the system tells: what the driver still held on its way in goes
+    // with them, uncounted.
+    virtual std::uint64_t droppedBytes() const { return 0; }
+
     void setLostHandler(LostHandler handler) { lostHandler = std::move(handler); }
 
 protected:
-    void reportLost(const QString &reason)
+    // For open(): the port is open, a new session begins.
+    void beginPortSession() { ++session; }
+    void reportLost(std::uint64_t lostSession, const QString &reason)
     {
         if (lostHandler)
-            lostHandler(reason);
+            lostHandler(lostSession, reason);
     }
 
 private:
     LostHandler lostHandler;
+    std::uint64_t session = 0;
 };

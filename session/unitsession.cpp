@@ -77,17 +77,29 @@ void UnitSession::setTransport(std::unique_ptr<Transport> transport)
     port->setLostHandler({});
     port->close();
     port = std::move(transport);
+    watchedSession = 0;
+    reopenCountdown = 0;
     watchPort();
 }
 
 void UnitSession::watchPort()
 {
-    port->setLostHandler([this](const QString &reason) {
+    port->setLostHandler([this](std::uint64_t lostSession, const QString &reason) {
+        // A loss noticed before the port was closed or opened again, arriving
+        // late, must not close, report or reopen the port in use now.
+        if (lostSession == 0 || lostSession != watchedSession)
+            return;
+        watchedSession = 0;
         // Reopened from the tick, not from here: the device is gone right now,
         // and an adapter takes a moment to come back after it is plugged in.
         reopenCountdown = kReopenTicks;
         emit portLost(openDevice, reason);
     });
+}
+
+void UnitSession::portOpened()
+{
+    watchedSession = port->portSession();
 }
 
 void UnitSession::tick()
@@ -101,6 +113,7 @@ void UnitSession::tryReopen()
 {
     QString reason;
     if (port->open(openDevice, &reason)) {
+        portOpened();
         emit portRestored(openDevice);
         return;
     }
@@ -131,14 +144,18 @@ UnitSession::OpenResult UnitSession::openPortOn(const QString &device)
     openError.clear();
     if (openDevice.isEmpty())
         return OpenResult::NoPort;
-    if (port->open(openDevice, &openError))
+    watchedSession = 0;
+    if (port->open(openDevice, &openError)) {
+        portOpened();
         return OpenResult::Opened;
+    }
     return OpenResult::Failed;
 }
 
 void UnitSession::closePort()
 {
     reopenCountdown = 0;
+    watchedSession = 0;
     port->close();
 }
 

@@ -55,6 +55,9 @@ public:
     bool waitingForPort() const { return reopenCountdown > 0; }
     QString lastOpenDevice() const { return openDevice; }
     QString lastOpenError() const { return openError; }
+    // Bytes of line noise the port threw away unread because no tick could
+    // use them (a babbling adapter); counted since the session began.
+    std::uint64_t droppedBytes() const { return port->droppedBytes(); }
 
     // ---- The set and the unit
     ParameterImage &image() { return image_; }
@@ -131,6 +134,7 @@ private:
 
     void watchPort();
     void tryReopen();
+    void portOpened();
 
     // Ticks until the next quiet try to reopen a lost port; 0 while not waiting.
     int reopenCountdown = 0;
@@ -138,6 +142,9 @@ private:
     void engineNormalised();
 
     std::unique_ptr<Transport> port;
+    // The transport's port session this session opened and watches; 0 when
+    // none. A loss reported for any other (closed or replaced since) is old news.
+    std::uint64_t watchedSession = 0;
     QString portsFile;
     QString deviceOverride;
     QString openDevice;

@@ -42,8 +42,17 @@ bool readFileStart(const QString &path, qint64 maxBytes, QByteArray &contents, b
             setFileReason(reason, path, why);
         return false;
     }
-    // One byte more than wanted tells a file of exactly maxBytes from a longer one.
-    QByteArray data = file.read(maxBytes + 1);
+    // One byte more than wanted tells a file of exactly maxBytes from a longer
+    // one. The buffer is the size the file has, not maxBytes, so that a small
+    // file costs a small buffer; a file that grows meanwhile is read on in pieces.
+    QByteArray data;
+    while (data.size() <= maxBytes) {
+        const qint64 left = maxBytes + 1 - data.size();
+        const QByteArray piece = file.read(qBound(qMin<qint64>(4096, left), file.size() - data.size() + 1, left));
+        if (piece.isEmpty())
+            break;
+        data += piece;
+    }
     if (file.error() != QFileDevice::NoError) {
         setFileReason(reason, path, file.errorString());
         return false;

@@ -61,11 +61,12 @@ TEST(ChartAgainstSimulator, TheLiveDotAndTheRecordingFollowTheUnitsFramesAndAPla
 
     // Another ride played back while the unit answers: two dots, each its own.
     QByteArray ride = liverow::csvHeader();
+    const QDateTime rideStart = QDateTime::currentDateTime();
     for (int i = 0; i < 3; ++i) {
         LiveData row;
         row.rpm = static_cast<std::uint16_t>(7300 + 500 * i);
         row.advance = 47;
-        ride += liverow::csvRow(QDateTime::currentDateTime().addSecs(i), row);
+        ride += liverow::csvRow(rideStart.addSecs(i), row);
     }
     const QString played = dir.filePath("played.csv");
     QFile playedFile(played);

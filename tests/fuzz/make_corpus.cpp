@@ -3,17 +3,22 @@
 // variants of each. Usage: fuzz_make_corpus <tests/fuzz/corpus>
 #include "link/frame.h"
 #include "link/liveframe.h"
+#include "link/liverow.h"
 #include "link/transferengine.h"
 #include "link/unitidentity.h"
 #include "params/parameterfile.h"
 #include "settings/imagefile.h"
+#include "session/liverecorder.h"
 #include "settings/settingsfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 
 #include <cstdio>
 #include <initializer_list>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -59,6 +64,54 @@ QByteArray receiveInput(TransferMode mode, int tickFives, std::uint8_t options)
     bytes += static_cast<char>((tickFives << 2) | static_cast<int>(mode));
     bytes += static_cast<char>(options);
     return bytes;
+}
+
+QByteArray fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A live-data recording of the given frames, 55 ms apart, as the recorder writes it.
+QByteArray recording(const std::vector<LiveData> &frames)
+{
+    // The recorder owns the device and ends it with stop(); the bytes outlive it.
+    QByteArray bytes;
+    auto buffer = std::make_unique<QBuffer>(&bytes);
+    buffer->open(QIODevice::ReadWrite);
+    LiveRecorder recorder;
+    recorder.start(std::move(buffer), QStringLiteral("seed"));
+    QDateTime when = QDateTime::fromMSecsSinceEpoch(1718100000000);
+    for (const LiveData &live : frames) {
+        recorder.append(when, live);
+        when = when.addMSecs(55);
+    }
+    recorder.stop();
+    return bytes;
+}
+
+// The frame and the moment a live row is made of.
+QByteArray liveRowInput(const LiveData &live, quint64 stamp)
+{
+    return frameToBytes(encodeLiveData(live)) + QByteArray(reinterpret_cast<const char *>(&stamp), sizeof stamp);
+}
+
+// A [PORTS] mapping: COM number, length of the device name, the name after
+// /dev/, the file.
+QByteArray portMapping(int com, const QByteArray &name, const QByteArray &file)
+{
+    return QByteArray(1, static_cast<char>(com)) + QByteArray(1, static_cast<char>(name.size())) + name + file;
+}
+
+// Values for the line editor (section, key and value length, then the value)
+// and the text they go into.
+QByteArray iniEdit(std::initializer_list<std::pair<std::pair<int, int>, QByteArray>> values, const QByteArray &text)
+{
+    QByteArray bytes(1, static_cast<char>(values.size() - 1));
+    for (const auto &[names, value] : values)
+        bytes += QByteArray(1, static_cast<char>(names.first)) + QByteArray(1, static_cast<char>(names.second))
+                 + QByteArray(1, static_cast<char>(value.size())) + value;
+    return bytes + text;
 }
 
 } // namespace
@@ -120,7 +173,8 @@ int main(int argc, char **argv)
     ok &= writeSettings(settingsScratch, settings);
     QFile settingsFile(settingsScratch);
     ok &= settingsFile.open(QIODevice::ReadOnly);
-    ok &= put(root, "fuzz_settings_file", "written.ini", settingsFile.readAll());
+    const QByteArray settingsText = settingsFile.readAll();
+    ok &= put(root, "fuzz_settings_file", "written.ini", settingsText);
     settingsFile.close();
     QFile::remove(settingsScratch);
     ok &= put(root, "fuzz_settings_file", "hand_edited.ini",
@@ -185,6 +239,63 @@ int main(int argc, char **argv)
     for (int i = 0; i < 28; ++i)
         backlog += frameToBytes(encodeLiveData(live));
     ok &= put(root, "fuzz_receive_path", "backlog.bin", backlog + frames({reply(0xC1, block)}));
+
+    // Live rows and recordings.
+    ok &= put(root, "fuzz_live_row", "idle.bin", liveRowInput(live, 1718100000123));
+    ok &= put(root, "fuzz_live_row", "storing.bin", liveRowInput(storing, 0));
+    ok &= put(root, "fuzz_live_row", "over_count.bin", liveRowInput(overCount, ~quint64(0)));
+    LiveData switches = live;
+    switches.blocking = 1;
+    switches.neutral = 1;
+    switches.dataError = 3;
+    switches.voltageRaw = 65535;
+    switches.rpm = 65535;
+    ok &= put(root, "fuzz_live_row", "switches.bin", liveRowInput(switches, 4102444799999));
+    const QByteArray ride = recording({live, storing, switches, overCount});
+    ok &= put(root, "fuzz_recording", "written.csv", ride);
+    ok &= put(root, "fuzz_recording", "header_only.csv", recording({}));
+    ok &= put(root, "fuzz_recording", "cut_short.csv", ride.left(ride.size() - 7));
+    ok &= put(root, "fuzz_recording", "crlf.csv", QByteArray(ride).replace("\n", "\r\n"));
+    ok &= put(root, "fuzz_recording", "spreadsheet.csv",
+              "\xEF\xBB\xBFrpm,note,advance_deg,time\r\n3000,\"a, b\",12,2024-06-11T10:00:00.000\r\n"
+              " 4000 ,,x,2024-06-11T10:00:00.055\r\n\r\n5000,,14,2024-02-30T10:00:00.110");
+    ok &= put(root, "fuzz_recording", "missing.csv", "time,rpm,voltage_v\n2024-06-11T10:00:00.000,3000,12.5\n");
+
+    // [PORTS] mappings and the line editor, over files the tool wrote.
+    const QString portsScratch = root.filePath("ports.tmp");
+    ok &= writeSettings(portsScratch, settings);
+    ok &= writePortMapping(portsScratch, 1, QStringLiteral("/dev/ttyUSB0"));
+    ok &= writePortMapping(portsScratch, 10, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1B2-if00-port0"));
+    const QByteArray withPorts = fileText(portsScratch);
+    QFile::remove(portsScratch);
+    ok &= put(root, "fuzz_port_mapping", "remap.bin", portMapping(1, "ttyACM0", withPorts));
+    ok &= put(root, "fuzz_port_mapping", "new_number.bin", portMapping(4, "serial/by-path/pci-0:1.2 port", withPorts));
+    ok &= put(root, "fuzz_port_mapping", "new_section.bin", portMapping(2, "ttyS1", settingsText));
+    ok &= put(root, "fuzz_port_mapping", "hand_edited.bin",
+              portMapping(3, "ttyUSB1", "; mine\r\n[ports]\r\ncom3 = /dev/old\r\nCOM3=/dev/older\r\n[PORTS\r\nCOM1=x"));
+    ok &= put(root, "fuzz_port_mapping", "refused.bin", portMapping(11, "ttyUSB0", withPorts));
+    ok &= put(root, "fuzz_ini_text", "settings.bin",
+              iniEdit({{{0, 0}, "-40"}, {{1, 10}, "1"}, {{0, 6}, "S\xC3\xBC" "d curve.ign"}}, withPorts));
+    ok &= put(root, "fuzz_ini_text", "new_file.bin", iniEdit({{{3, 0}, "10"}, {{3, 3}, "753"}}, ""));
+    ok &= put(root, "fuzz_ini_text", "quirks.bin",
+              iniEdit({{{2, 8}, "/dev/ttyUSB0"}, {{4, 11}, "7"}},
+                      "\xEF\xBB\xBF[PORTS]\r\nCOM1 = a \r\ncom1=b\r\n[\r\n\r\n FORM_HLAV]\r\nLeft=1\r\n[open"));
+
+    // Command lines.
+    const auto commandLine = [](std::initializer_list<const char *> words) {
+        QByteArrayList list;
+        for (const char *w : words)
+            list << QByteArray(w);
+        return list.join('\0');
+    };
+    ok &= put(root, "fuzz_cli_arguments", "live.bin",
+              commandLine({"--port", "COM3", "live", "--csv", "--duration", "2.5", "-o", "ride.csv"}));
+    ok &= put(root, "fuzz_cli_arguments", "program.bin",
+              commandLine({"program", "set.ign", "--no-wait", "--json", "--loop"}));
+    ok &= put(root, "fuzz_cli_arguments", "read.bin", commandLine({"--json", "read", "-o", "-", "--port", "/dev/ttyUSB0"}));
+    ok &= put(root, "fuzz_cli_arguments", "long_duration.bin", commandLine({"live", "--duration", "1e308", "--json"}));
+    ok &= put(root, "fuzz_cli_arguments", "duration_last.bin", commandLine({"live", "--duration", "2", "-o", "r", "--duration"}));
+    ok &= put(root, "fuzz_cli_arguments", "odd.bin", commandLine({"verify", "--port", "--help", "a.ign", "b.ign", "--duration", "1e3"}));
 
     if (!ok) {
         std::fprintf(stderr, "could not write the corpus\n");

@@ -60,6 +60,21 @@ bool PtyPair::writeMaster(const QByteArray &bytes)
     return written == bytes.size();
 }
 
+qint64 PtyPair::offerMaster(const QByteArray &bytes)
+{
+    qint64 written = 0;
+    while (master >= 0 && written < bytes.size()) {
+        const ssize_t n = ::write(master, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n > 0)
+            written += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
+    }
+    return written;
+}
+
 QByteArray PtyPair::readMaster(int maxBytes, int timeoutMs)
 {
     QByteArray result;

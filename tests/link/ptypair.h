@@ -18,6 +18,8 @@ public:
     QString slavePath() const { return path; }
 
     bool writeMaster(const QByteArray &bytes);
+    // Writes as much of bytes as the terminal takes now, without waiting; how much that was.
+    qint64 offerMaster(const QByteArray &bytes);
     // Everything the slave side has sent within timeoutMs, at most maxBytes.
     QByteArray readMaster(int maxBytes, int timeoutMs);
     // The other end goes away: what a pulled USB adapter looks like to the port.

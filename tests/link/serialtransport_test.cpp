@@ -11,8 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "link/frame.h"
+#include "link/receivepoll.h"
 #include "link/serialtransport.h"
 #include "ptypair.h"
+#include "support/resident_memory.h"
+
+#include <random>
 
 namespace {
 
@@ -21,6 +25,28 @@ namespace {
         if (!(pty).ok())                                                                   \
             GTEST_SKIP() << "no pseudo-terminal available";                               \
     } while (0)
+
+// Opens the transport on another device at the moment the transport is about
+// to act on something it queued for itself (a loss noticed in an earlier pass
+// of the event loop): what a user choosing another port in between does.
+class ReopenBeforeQueuedCall : public QObject
+{
+public:
+    ReopenBeforeQueuedCall(SerialTransport &t, const QString &device) : transport(t), next(device) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &transport && event->type() == QEvent::MetaCall && !reopened) {
+            QString reason;
+            reopened = transport.open(next, &reason);
+        }
+        return false;
+    }
+    bool reopened = false;
+
+private:
+    SerialTransport &transport;
+    QString next;
+};
 } // namespace
 
 TEST(SerialTransport, OpeningAPathWithNoDeviceFailsWithTheSystemsReason)
@@ -137,7 +163,7 @@ TEST(SerialTransport, HangUpClosesThePortAtOnceWithoutSpinning)
     REQUIRE_PTY(pty);
     SerialTransport transport;
     QStringList lost;
-    transport.setLostHandler([&](const QString &why) { lost << why; });
+    transport.setLostHandler([&](std::uint64_t, const QString &why) { lost << why; });
     QString reason;
     ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
 
@@ -175,7 +201,7 @@ TEST(SerialTransport, LostReportMayReopenTheSameDevice)
     REQUIRE_PTY(second);
     int reports = 0;
     bool reopened = false;
-    transport.setLostHandler([&](const QString &) {
+    transport.setLostHandler([&](std::uint64_t, const QString &) {
         ++reports;
         QString why;
         reopened = transport.open(second.slavePath(), &why);
@@ -209,4 +235,78 @@ TEST(SerialTransport, HangUpWhileSendingAlsoClosesThePort)
     // miss this bound, however busy the machine.
     EXPECT_LT(clock.elapsed(), 30000) << "a send on a dead port must not block";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !transport.isOpen(); }, 2000));
+}
+
+TEST(SerialTransport, ALossNoticedBeforeAReopenLeavesTheNewPortAlone)
+{
+    PtyPair first;
+    PtyPair second;
+    REQUIRE_PTY(first);
+    REQUIRE_PTY(second);
+    SerialTransport transport;
+    QStringList lost;
+    transport.setLostHandler([&](std::uint64_t, const QString &why) { lost << why; });
+    QString reason;
+    ASSERT_TRUE(transport.open(first.slavePath(), &reason)) << reason.toStdString();
+    ReopenBeforeQueuedCall reopen(transport, second.slavePath());
+    transport.installEventFilter(&reopen);
+
+    first.closeMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reopen.reopened; }, 20000));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(transport.isOpen()) << "the loss of the first port closed the second";
+    EXPECT_TRUE(lost.isEmpty()) << "reported: " << lost.join(", ").toStdString();
+    ASSERT_TRUE(second.writeMaster(QByteArray(kFrameSize, 'z')));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return transport.bytesWaiting() == kFrameSize; }, 20000));
+}
+
+TEST(SerialTransport, ABabblingLineIsDroppedUnreadAndAFrameAfterItArrivesAtOnce)
+{
+    PtyPair pty;
+    REQUIRE_PTY(pty);
+    SerialTransport transport;
+    QString reason;
+    ASSERT_TRUE(transport.open(pty.slavePath(), &reason)) << reason.toStdString();
+    std::mt19937 random(20240611);
+    QByteArray noise(16384, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(random() & 0xFF);
+
+    // Between two ticks the line brings many times what a tick can use.
+    constexpr int kTicks = 3000;
+    constexpr int kWarmUpTicks = 300;
+    qint64 offered = 0;
+    std::size_t frames = 0;
+    long long warm = -1;
+    for (int tick = 0; tick < kTicks; ++tick) {
+        for (int burst = 0; burst < 4; ++burst) {
+            offered += pty.offerMaster(noise);
+            QCoreApplication::processEvents();
+        }
+        frames += pollFrames(transport).size();
+        if (tick == kWarmUpTicks)
+            warm = residentBytes();
+    }
+    const long long end = residentBytes();
+    // A tick that finds the line babbling reads nothing of it.
+    EXPECT_EQ(frames, 0u);
+    // Every tick threw a full buffer away at least, and counted it.
+    const auto dropped = static_cast<qint64>(transport.droppedBytes());
+    EXPECT_LE(dropped, offered);
+    EXPECT_GE(dropped, kTicks * SerialTransport::kReadBufferBytes) << "offered " << offered << " bytes";
+
+    // The noise stops; the next tick clears what is left of it, and a unit's
+    // frame after that is read whole at the tick after its arrival.
+    pollFrames(transport);
+    const Frame reply = liveDataRequest();
+    ASSERT_TRUE(pty.writeMaster(frameToBytes(reply)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return transport.bytesWaiting() >= kFrameSize; }, 20000));
+    const std::vector<Frame> received = pollFrames(transport);
+    ASSERT_EQ(received.size(), 1u) << "waiting: " << transport.bytesWaiting();
+    EXPECT_EQ(received[0], reply);
+#if !defined(__SANITIZE_ADDRESS__)
+    if (warm > 0 && end > 0) {
+        EXPECT_LT(end - warm, 2 * 1024 * 1024) << "offered " << offered << " bytes";
+    }
+#endif
 }

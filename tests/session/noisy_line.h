@@ -1,11 +1,13 @@
 #pragma once
 
 // A unit session on a simulated unit's pseudo-terminal, ticked by the test
-// itself: each tick is counted, and between ticks the event loop runs until
-// the answer to a frame that went out has arrived (at most one timer period
-// per tick). Time on the line is thus counted in ticks, as the engine counts
-// it, while a run of hundreds of operations takes seconds rather than the
-// minutes the 55 ms timer would take.
+// itself: each tick is counted, and a frame that went out is answered within
+// the ticks the line allows (answerTicks). By the last of them the event loop
+// runs until the answer is in, or until the simulator's log says that none is
+// coming (dropped, or not answered at all). Time on the line is thus counted
+// in ticks, as the engine counts it, however busy the machine, while a run of
+// hundreds of operations takes seconds rather than the minutes the 55 ms timer
+// would take.
 #include "i18n/operationcaptions.h"
 #include "link/frame.h"
 #include "link/serialtransport.h"
@@ -19,6 +21,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -105,6 +108,9 @@ struct OperationEnd
     std::optional<Operation> reported; // the operation named by the signal
     TransferStatus status;             // the report as the end was announced
     bool verifyStepShown = false;      // "Verify:" came up during it
+    // The version a report of another protocol named: noise that passed as
+    // the unit's identity (a check byte holds by chance one time in 256).
+    std::optional<int> versionReported;
     int ticks = 0;
 };
 
@@ -128,14 +134,20 @@ public:
         });
         QObject::connect(&s, &UnitSession::operationSucceeded, [this](Operation o) { finish(true, o); });
         QObject::connect(&s, &UnitSession::operationFailed, [this](Operation o) { finish(false, o); });
+        // Reported right after operationFailed, for the operation that just ended.
+        QObject::connect(&s, &UnitSession::versionMismatch,
+                         [this](const QString &, int version) { end.versionReported = version; });
         QObject::connect(&s, &UnitSession::liveDataReceived, [this](const LiveData &) { lastLiveTick = ticks; });
         QObject::connect(&s, &UnitSession::connectionChanged,
                          [this](bool connected) { connectionChanges.push_back({ticks, connected}); });
     }
 
-    // Opens the pseudo-terminal as COM1 through a [PORTS] file.
-    bool open(const QString &portsFile, const QString &pty, QString *problem)
+    // Opens the pseudo-terminal as COM1 through a [PORTS] file; simLog is the
+    // simulator's --log file, which tells whether a frame is answered.
+    bool open(const QString &portsFile, const QString &pty, const QString &simLog, QString *problem)
     {
+        unitLog = std::make_unique<UnitLog>(simLog);
+        sendsAtOpen = line->sends;
         QFile ini(portsFile);
         if (!ini.open(QIODevice::WriteOnly)) {
             *problem = ini.errorString();
@@ -151,8 +163,9 @@ public:
     }
 
     // One tick. A frame sent by it may be answered up to answerTicks ticks
-    // later (a slow unit); until the answer is there, each of those ticks is
-    // followed by at most one timer period of waiting.
+    // later (a slow unit). By the last of those ticks a whole frame's worth of
+    // bytes has come in since the frame went out (a unit's 9 ms frame is whole
+    // long before a 55 ms tick), or the simulator's log says none is coming.
     void tick()
     {
         ++ticks;
@@ -160,16 +173,16 @@ public:
         if (line->sends != sendsSeen) {
             sendsSeen = line->sends;
             awaiting = answerTicks;
+            arrivedAtSend = arrived();
         }
-        if (awaiting > 0) {
-            --awaiting;
-            for (int slice = 0; slice < kSlicesPerTick && line->bytesWaiting() < kFrameSize; ++slice)
-                QTest::qWait(kSliceMs);
-            if (line->bytesWaiting() >= kFrameSize)
-                awaiting = 0;
-        } else {
-            QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        if (awaiting > 0 && --awaiting == 0 && line->isOpen()) {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return answered() || !line->isOpen() || noAnswerComing(); },
+                                        kPatienceMs))
+                << "tick " << ticks << ": the simulator neither answered nor logged the frame";
         }
+        if (answered())
+            awaiting = 0;
     }
 
     // Idle ticks until the session has just asked for live data, so that an
@@ -222,8 +235,53 @@ public:
     std::vector<Change> connectionChanges;
 
 private:
-    static constexpr int kSliceMs = 5;
-    static constexpr int kSlicesPerTick = 11; // one 55 ms timer period
+    // A bound on a simulator that hangs, not a measure of speed.
+    static constexpr int kPatienceMs = 20000;
+
+    // The simulator's log, read as it grows: one line per frame received,
+    // ending in what became of it ("-> 0xB0", "-> 0xB0 dropped", "-> silent",
+    // "-> no answer ...").
+    class UnitLog
+    {
+    public:
+        explicit UnitLog(const QString &path) : file(path) {}
+        void update()
+        {
+            if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
+                return;
+            pending += file.readAll();
+            qsizetype end = 0;
+            while ((end = pending.indexOf('\n')) >= 0) {
+                const QByteArray entry = pending.left(end);
+                pending.remove(0, end + 1);
+                const qsizetype arrow = entry.indexOf(" -> ");
+                if (!entry.contains(" rx ") || arrow < 0)
+                    continue;
+                ++frames;
+                const QByteArray outcome = entry.mid(arrow + 4);
+                lastAnswered = outcome.startsWith("0x") && !outcome.endsWith("dropped");
+            }
+        }
+        std::uint64_t frames = 0;
+        bool lastAnswered = false;
+
+    private:
+        QFile file;
+        QByteArray pending;
+    };
+
+    // Bytes the line has brought since the transport was made.
+    std::uint64_t arrived() { return line->bytesRead + static_cast<std::uint64_t>(line->bytesWaiting()); }
+    bool answered() { return arrived() - arrivedAtSend >= kFrameSize; }
+
+    // Every frame sent has reached the unit, and the last one goes unanswered.
+    bool noAnswerComing()
+    {
+        if (!unitLog)
+            return false;
+        unitLog->update();
+        return unitLog->frames >= line->sends - sendsAtOpen && !unitLog->lastAnswered;
+    }
 
     void finish(bool succeeded, Operation operation)
     {
@@ -235,6 +293,9 @@ private:
     WatchedTransport *line = nullptr;
     std::unique_ptr<UnitSession> session;
     std::uint64_t sendsSeen = 0;
+    std::uint64_t sendsAtOpen = 0;
+    std::uint64_t arrivedAtSend = 0;
+    std::unique_ptr<UnitLog> unitLog;
     int awaiting = 0;
     OperationEnd end;
 };

@@ -22,6 +22,7 @@ public:
             return false;
         }
         opened = true;
+        beginPortSession();
         return true;
     }
     void close() override
@@ -32,11 +33,17 @@ public:
     }
     bool isOpen() const override { return opened; }
     // The adapter is pulled out: the port closes and says so.
-    void pull()
+    void pull() { reportLoss(portSession()); }
+    // A loss report for the given port session: the current one closes the
+    // port; an earlier one (a report that was still on its way when the port
+    // was closed or opened again) is passed on as a careless transport would.
+    void reportLoss(std::uint64_t session)
     {
-        opened = false;
-        events << QStringLiteral("lost");
-        reportLost(QStringLiteral("The device was disconnected"));
+        if (session == portSession() && opened) {
+            opened = false;
+            events << QStringLiteral("lost");
+        }
+        reportLost(session, QStringLiteral("The device was disconnected"));
     }
     qint64 bytesWaiting() override { return opened ? incoming.size() : 0; }
     QByteArray read(qint64 maxBytes) override

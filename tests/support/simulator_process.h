@@ -1,22 +1,39 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 // torvo-tci-sim as a child process. Its first line of output is the path of
 // the pseudo-terminal it serves; a machine without pseudo-terminals to give is
 // no fault of the code under test, so the tests skip there.
+//
+// The terminal's name stays reserved as long as this object lives, also after
+// the simulator has stopped: the system hands out the lowest free number
+// again at once, and a session that goes on trying the name of a unit that
+// went away would otherwise reach the simulator of another test running
+// beside this one. Holding the terminal's slave side open keeps the number
+// taken; once the simulator has gone, the name is gone and opening it fails,
+// as it does when an adapter is pulled.
 class SimulatorProcess
 {
 public:
     SimulatorProcess() = default;
     SimulatorProcess(const SimulatorProcess &) = delete;
     SimulatorProcess &operator=(const SimulatorProcess &) = delete;
-    ~SimulatorProcess() { stop(); }
+    ~SimulatorProcess()
+    {
+        stop();
+        if (reserved >= 0)
+            ::close(reserved);
+    }
 
     // Empty on success, else why not; skipped is set when the machine has no
     // pseudo-terminal to give.
@@ -43,6 +60,9 @@ public:
             return QStringLiteral("no device path from the simulator: ") + error;
         }
         pty = QString::fromLocal8Bit(process.readLine()).trimmed();
+        reserved = ::open(QFile::encodeName(pty).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (reserved < 0)
+            return QStringLiteral("cannot open %1 to hold it").arg(pty);
         return {};
 #endif
     }
@@ -67,8 +87,9 @@ public:
 
 private:
     // Bounds on waiting for a process that hangs, not on how fast it is.
-    static constexpr int kStartMs = 10000;
-    static constexpr int kStopMs = 10000;
+    static constexpr int kStartMs = 30000;
+    static constexpr int kStopMs = 30000;
+    int reserved = -1;
 };
 
 // Starts sim with the given arguments inside a test body: skips when the
