@@ -5,6 +5,7 @@
 #include "cli/exitcodes.h"
 #include "link/liverow.h"
 #include "link/serialdevices.h"
+#include "params/fields.h"
 #include "params/parameterfile.h"
 #include "params/regularfile.h"
 #include "params/setdiff.h"
@@ -66,34 +67,39 @@ void fail(const QString &text)
     std::fprintf(stderr, "torvo-tci-cli: %s\n", qPrintable(text));
 }
 
+// The set as the field table names it: a curve's points as arrays, the rest
+// as single values, the flags as true or false.
 QJsonObject setJson(const ParameterImage &image)
 {
-    QJsonArray rpm, advance;
-    for (int k = 0; k < ParameterImage::kPoints; ++k) {
-        rpm.append(image.rpmAdv(k) * 100);
-        advance.append(image.advance(k));
+    QJsonObject set;
+    for (const FieldSpec &spec : fieldTable()) {
+        const int value = fieldValue(image, spec);
+        const QJsonValue json = spec.flag ? QJsonValue(value != 0) : QJsonValue(value);
+        const QString key = QString::fromLatin1(spec.jsonKey);
+        if (spec.jsonIndex < 0) {
+            set.insert(key, json);
+        } else {
+            QJsonArray points = set.value(key).toArray();
+            points.append(json);
+            set.insert(key, points);
+        }
     }
-    return {{"rpm", rpm},
-            {"advance_deg", advance},
-            {"top_1_4", image[ParameterImage::kTop14]},
-            {"top_2_3", image[ParameterImage::kTop23]},
-            {"base_advance_deg", image[ParameterImage::kBaseAdv]},
-            {"limiter_rpm", image[ParameterImage::kLimiter] * 100},
-            {"tachometer_2x", image[ParameterImage::kRpm2] != 0},
-            {"blocking_enable", image[ParameterImage::kBlokEnable] != 0}};
+    return set;
 }
 
 void printSetTable(const ParameterImage &image)
 {
+    const auto value = [&image](ParamField field) { return fieldValue(image, fieldSpec(field)); };
+    const auto onOff = [&value](ParamField field) { return value(field) != 0 ? "on" : "off"; };
     std::printf("point    rpm  advance\n");
     for (int k = 0; k < ParameterImage::kPoints; ++k)
-        std::printf("%5d  %5d  %5d\n", k + 1, image.rpmAdv(k) * 100, image.advance(k));
-    std::printf("base advance     %d\n", image[ParameterImage::kBaseAdv]);
-    std::printf("limiter          %d rpm\n", image[ParameterImage::kLimiter] * 100);
-    std::printf("TOP 1,4          %d\n", image[ParameterImage::kTop14]);
-    std::printf("TOP 2,3          %d\n", image[ParameterImage::kTop23]);
-    std::printf("tachometer 2x    %s\n", image[ParameterImage::kRpm2] != 0 ? "on" : "off");
-    std::printf("blocking enable  %s\n", image[ParameterImage::kBlokEnable] != 0 ? "on" : "off");
+        std::printf("%5d  %5d  %5d\n", k + 1, value(rpmField(k)), value(advanceField(k)));
+    std::printf("base advance     %d\n", value(ParamField::BaseAdv));
+    std::printf("limiter          %d rpm\n", value(ParamField::Limiter));
+    std::printf("TOP 1,4          %d\n", value(ParamField::Top14));
+    std::printf("TOP 2,3          %d\n", value(ParamField::Top23));
+    std::printf("tachometer 2x    %s\n", onOff(ParamField::Rpm2));
+    std::printf("blocking enable  %s\n", onOff(ParamField::BlokEnable));
 }
 
 QJsonObject identityJson(UnitSession &unit)
