@@ -1,6 +1,8 @@
 #include "app/chartwindow.h"
 
+#include "app/handlerguard.h"
 #include "i18n/extracaptions.h"
+#include "session/unitsession.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,6 +86,39 @@ ChartWindow::ChartWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     clock = [started] { return started.elapsed(); };
     replay.setInterval(kReplayFrameMs);
     connect(&replay, &QTimer::timeout, this, [this] { playbackStep(); });
+}
+
+void ChartWindow::follow(UnitSession &session)
+{
+    SetDocument &document = session.document();
+    curve->setImage(document.image());
+    connect(&document, &SetDocument::changed, this, [this, &document](const SetChange &change) {
+        if (change.imageChanged() || change.action == SetAction::Drag)
+            curve->setImage(document.image());
+    });
+    connect(&session, &UnitSession::liveDataReceived, this,
+            [this](const LiveData &live) { curve->setLivePoint(live.rpm, live.advance); });
+    connect(&session, &UnitSession::connectionChanged, this, [this](bool connected) {
+        if (!connected)
+            curve->clearLive();
+    });
+    connect(&session, &UnitSession::ticked, this, [this, &session] {
+        const CurveHighlight &h = session.curveHighlight();
+        curve->setHighlightedRow(h.noRowHighlighted ? std::nullopt : std::optional<int>(h.highlightedRow));
+    });
+    // A drag is one step: its first move begins it, the others continue it.
+    curve->installEventFilter(this);
+    connect(curve, &CurveChart::pointDragged, this, guarded([this, &document](const ParameterImage &dragged) {
+        document.applyDrag(dragged, dragging);
+        dragging = true;
+    }));
+}
+
+bool ChartWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == curve && event->type() == QEvent::MouseButtonPress)
+        dragging = false;
+    return QWidget::eventFilter(watched, event);
 }
 
 void ChartWindow::setClock(CurveChart::Clock newClock)

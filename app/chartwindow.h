@@ -11,17 +11,23 @@
 class QLabel;
 class QPushButton;
 class QSlider;
+class UnitSession;
 struct ChartTexts;
 
 // The curve chart's own window: non-modal, resizable, with its two exports
 // and, while a recording is open, its playback controls. The main window owns
-// it and feeds its chart.
+// it; its chart is a view of the session: it shows the set as the document
+// reports it, the live engine and the lit row as the session reports them,
+// and hands its drags to the document.
 class ChartWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit ChartWindow(QWidget *parent = nullptr);
+
+    // Shows the session's set and unit from now on, and edits its set.
+    void follow(UnitSession &session);
 
     CurveChart *chart() const { return curve; }
     void setTexts(const ChartTexts &texts);
@@ -51,6 +57,7 @@ public:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void exportTo(bool asSvg);
@@ -76,4 +83,6 @@ private:
     qint64 anchorClock = 0;
     qint64 anchorRide = 0;
     QTimer replay;
+    // A drag of the chart's has reported a move since the mouse went down.
+    bool dragging = false;
 };

@@ -16,6 +16,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +59,7 @@ TFormHlav::TFormHlav(std::unique_ptr<Transport> transport, QWidget *parent)
     Timer1->setInterval(kTickMs);
     bindHandlers();
     bindSession();
+    bindDocument();
     bindChart();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
@@ -120,6 +123,7 @@ void TFormHlav::setUpControls()
 
     ui->StatusBar1->setFixedHeight(kStatusBarHeight);
     ui->StatusBar1->setSizeGripEnabled(false);
+    bindFieldControls();
 
 
     setOuterGeometry(QRect(0, 0, kDesignWidth, kDesignHeight));
@@ -195,6 +199,9 @@ void TFormHlav::bindHandlers()
     onClick(ui->MenuGerman, &TFormHlav::MenuGermanClick);
     onClick(ui->MenuContens, &TFormHlav::MenuContensClick);
     onClick(ui->MenuAbout, &TFormHlav::MenuAboutClick);
+    onClick(ui->MenuUndo, &TFormHlav::MenuUndoClick);
+    onClick(ui->MenuRedo, &TFormHlav::MenuRedoClick);
+    ui->MenuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
     // Leaving an edit (OnExit) is a focus change within the window; the edits
     // and the three check boxes report to the window through an event filter.
@@ -204,8 +211,6 @@ void TFormHlav::bindHandlers()
         connect(updown, &UpDown::clicked, this,
                 guarded([this, updown](UpDown::Button b) { UpDownClick(updown, b); }));
     }
-    connect(ui->CheckBoxProgHned, &QCheckBox::toggled, this,
-            guarded([this](bool) { CheckBoxProgHnedClick(); }));
     for (QCheckBox *box : {ui->CheckBoxProgHned, ui->CheckBoxRpm2Krat, ui->CheckBoxBlokEnable})
         box->installEventFilter(this);
     connect(Timer1, &QTimer::timeout, this, guarded([this] { Timer1Timer(); }));
@@ -331,7 +336,14 @@ bool TFormHlav::event(QEvent *event)
 
 bool TFormHlav::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit *>(watched)) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Unclaimed, the key reaches the window's Undo or Redo item.
+        auto *edit = qobject_cast<QLineEdit *>(watched);
+        if (edit && leavesUndoKeyToWindow(edit, static_cast<QKeyEvent *>(event))) {
+            event->ignore();
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit *>(watched)) {
         // Only a move of the focus to another control of this window is an
         // exit; the window losing activation (a message box, another program)
         // is not.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/serialdevices.h"
+#include "params/fields.h"
 #include "params/parameterimage.h"
 #include "session/unitsession.h"
 #include "widgets/updown.h"
@@ -8,9 +9,11 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class DeviceChooser;
@@ -19,6 +22,7 @@ class QCheckBox;
 class QFileDialog;
 class QLabel;
 class QImage;
+class QKeyEvent;
 class QLineEdit;
 class QTimer;
 class QUrl;
@@ -31,10 +35,12 @@ namespace Ui {
 class TFormHlav;
 }
 
-// The main window: a view of one unit session. The session holds the image,
-// the port, the unit's identity, the language and the transfer engine; the
-// window shows them on its controls, turns the controls' events into the
-// session's operations, and drives the session from its 55 ms timer. Handlers
+// The main window: a view of one unit session. The session holds the set
+// (its document), the port, the unit's identity, the language and the
+// transfer engine; the window shows what they report on its controls, turns
+// the controls' events into the document's and the session's operations, and
+// drives the session from its 55 ms timer. It keeps no state of the set: the
+// controls hold only the user's input until an action hands it over. Handlers
 // are named after their control and event; the start-up and close sequences
 // run in a fixed order (FormCreate, FormClose).
 class TFormHlav : public QMainWindow
@@ -57,12 +63,19 @@ public:
     // The create event: runs the start-up sequence once construction is done.
     void FormCreate();
 
-    // Parameter image operations between the session's image and the controls.
+    // The set between the document and the controls.
+    // The defaults as the set, at start (New is the document's newSet).
     void ApplyDefaults();
+    // The input the controls hold (typed text, a tick changed from the
+    // keyboard) into the set without a commit: Program, Verify, close.
     void CaptureControls();
+    // The curve rules, and the bounds of the language and the port number.
     void NormaliseImage();
+    // Every field's control and the unit's identity texts, from the set.
     void ShowImage();
-    void CommitEdit();
+    // A committed edit of a field's control (none for "Programming after
+    // change"), with any other input the controls hold: one step.
+    void CommitEdit(std::optional<ParamField> field = std::nullopt);
 
     void setAboutWindow(TFormAbout *about) { formAbout = about; }
     // The program's arguments after its name; start-up takes the language from the first.
@@ -144,6 +157,8 @@ public slots:
     void UpDownClick(UpDown *sender, UpDown::Button button);
     void CheckBoxProgHnedClick();
     void CheckBoxProgHnedMouseUp(QObject *sender);
+    void MenuUndoClick();
+    void MenuRedoClick();
     void Timer1Timer();
     void ApplicationHint(const QString &hint);
 
@@ -158,11 +173,12 @@ private:
     void bindHandlers();
     void bindSession();
     void bindChart();
+    void bindDocument();
     ChartWindow *ensureChartWindow();
-    void chartEdited(const ParameterImage &edited);
     void saveChartPlace();
     QString chooseCsv(bool forSaving);
-    void recordRow(const LiveData &live);
+    void showRecordedRows(qint64 rows);
+    void recordingFailed();
     void stopRecording();
     void showRecordingError();
     void buildPointLists();
@@ -197,7 +213,28 @@ private:
     QString printWindow(QString *problem);
     void showFileError(const QString &path, const QString &reason);
     void showHelpFileError(const QString &manual);
-    void rememberParameterFile(const QString &path);
+
+    // The set's fields on the controls.
+    using FieldSet = std::bitset<kFieldCount>;
+    struct FieldControl
+    {
+        UpDown *spinner = nullptr; // with its edit, for a number
+        QLineEdit *edit = nullptr;
+        QCheckBox *box = nullptr;  // for a flag
+    };
+    void bindFieldControls();
+    std::optional<ParamField> fieldOf(const QObject *control) const;
+    // The fields whose controls hold input the set has not taken.
+    FieldSet pendingInput() const;
+    // Every control's value as the user left it: the one place the controls
+    // are read, for the input they hold.
+    FieldValues typedValues();
+    void showFields(FieldSet fields);
+    void showIdentity();
+    void showChange(const SetChange &change);
+    // An edit takes the undo and redo keys for its own typing; without any
+    // to take back they go to the set's history.
+    bool leavesUndoKeyToWindow(QLineEdit *edit, const QKeyEvent *key) const;
 
     // What the session reports, shown on the controls.
     void showStatus(const TransferStatus &status);
@@ -217,11 +254,11 @@ private:
     std::array<QLineEdit *, ParameterImage::kPoints> AdvanceEdits{};
     std::array<UpDown *, ParameterImage::kPoints> RpmSpinners{};
     std::array<UpDown *, ParameterImage::kPoints> AdvanceSpinners{};
+    // Every field's control, in the field table's order.
+    std::array<FieldControl, kFieldCount> fieldControls{};
 
     QString settingsFileName;
     QString imageFilePath;
-    // Full path of the last parameter file opened or saved.
-    QString lastParameterFile;
     QStringList commandLine;
     bool testMode = false;
 

@@ -1,6 +1,6 @@
 // The curve chart and the recording of live data: Tools -> Curve chart (F6),
-// Record live data..., Open recording... The chart is one more view of the
-// session; an edit made on it takes the edits' own path.
+// Record live data..., Open recording... The chart and the recorder are views
+// of the session of their own; the window makes them and says how they go.
 #include "app/tformhlav.h"
 
 #include "app/chartwindow.h"
@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -35,23 +34,6 @@ void TFormHlav::bindChart()
     connect(ui->MenuCurveChart, &QAction::triggered, this, guarded([this] { MenuCurveChartClick(); }));
     connect(ui->MenuRecord, &QAction::triggered, this, guarded([this] { MenuRecordClick(); }));
     connect(ui->MenuOpenRecording, &QAction::triggered, this, guarded([this] { MenuOpenRecordingClick(); }));
-    connect(&unit, &UnitSession::liveDataReceived, this, [this](const LiveData &live) {
-        if (chartWindow)
-            chartWindow->chart()->setLivePoint(live.rpm, live.advance);
-        if (recorder && recorder->isRecording())
-            recordRow(live);
-    });
-    connect(&unit, &UnitSession::connectionChanged, this, [this](bool connected) {
-        if (!connected && chartWindow)
-            chartWindow->chart()->clearLive();
-    });
-    connect(&unit, &UnitSession::ticked, this, [this] {
-        if (!chartWindow)
-            return;
-        const CurveHighlight &h = unit.curveHighlight();
-        chartWindow->chart()->setHighlightedRow(h.noRowHighlighted ? std::nullopt
-                                                                   : std::optional<int>(h.highlightedRow));
-    });
 }
 
 ChartWindow *TFormHlav::ensureChartWindow()
@@ -69,9 +51,7 @@ ChartWindow *TFormHlav::ensureChartWindow()
         const QRect outer = screenplace::withTitleBarOnScreen(stored + frame);
         chartWindow->setGeometry(outer - frame);
     }
-    chartWindow->chart()->setImage(unit.image());
-    connect(chartWindow->chart(), &CurveChart::pointDragged, this,
-            guarded([this](const ParameterImage &edited) { chartEdited(edited); }));
+    chartWindow->follow(unit);
     return chartWindow;
 }
 
@@ -81,21 +61,6 @@ void TFormHlav::MenuCurveChartClick()
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-void TFormHlav::chartEdited(const ParameterImage &edited)
-{
-    // Only the curve comes from the chart; the rest of the set stays the session's.
-    ParameterImage &image = unit.image();
-    for (int k = 0; k < ParameterImage::kPoints; ++k) {
-        image.rpmAdv(k) = edited.rpmAdv(k);
-        image.advance(k) = edited.advance(k);
-    }
-    // Into the controls, then through the edits' path: capture, normalise,
-    // show and the programming-after-change check.
-    ShowImage();
-    CaptureControls();
-    CommitEdit();
 }
 
 void TFormHlav::saveChartPlace()
@@ -124,8 +89,13 @@ QString TFormHlav::chooseCsv(bool forSaving)
 
 void TFormHlav::MenuRecordClick()
 {
-    if (!recorder)
+    if (!recorder) {
+        // The recorder follows the session itself; the window only says how it goes.
         recorder = std::make_unique<LiveRecorder>();
+        recorder->follow(unit);
+        connect(recorder.get(), &LiveRecorder::rowRecorded, this, &TFormHlav::showRecordedRows);
+        connect(recorder.get(), &LiveRecorder::failed, this, guarded([this] { recordingFailed(); }));
+    }
     if (recorder->isRecording()) {
         stopRecording();
         return;
@@ -141,14 +111,15 @@ void TFormHlav::MenuRecordClick()
     ui->StatusBar1->showMessage(extraText(chartTexts(unit.language().index()).recordingRows).arg(0));
 }
 
-void TFormHlav::recordRow(const LiveData &live)
+void TFormHlav::showRecordedRows(qint64 rows)
 {
-    if (!recorder->append(QDateTime::currentDateTime(), live)) {
-        ui->MenuRecord->setChecked(false);
-        showRecordingError();
-        return;
-    }
-    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language().index()).recordingRows).arg(recorder->rows()));
+    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language().index()).recordingRows).arg(rows));
+}
+
+void TFormHlav::recordingFailed()
+{
+    ui->MenuRecord->setChecked(false);
+    showRecordingError();
 }
 
 void TFormHlav::stopRecording()

@@ -3,7 +3,6 @@
 
 #include "ui_tformhlav.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 
 void TFormHlav::BitBtnAdvMinusClick()
@@ -18,12 +17,13 @@ void TFormHlav::BitBtnAdvPlusClick()
 
 void TFormHlav::shiftAdvance(int delta)
 {
-    CaptureControls();
-    NormaliseImage();
     // The highlighted point is the one of the last tick; with no row lit and
-    // "All" unticked nothing moves, but the edit is still committed.
-    unit.shiftAdvance(delta, ui->CheckBoxIgnAll->isChecked());
-    CommitEdit();
+    // "All" unticked nothing moves, but the edit is still committed. Input
+    // the controls hold goes into the same step, and shows as taken.
+    const FieldSet pending = pendingInput();
+    const FieldValues typed = typedValues();
+    unit.document().shiftAdvance(delta, unit.curveHighlight(), pending.any() ? &typed : nullptr);
+    showFields(pending);
 }
 
 void TFormHlav::highlightCurveRow()

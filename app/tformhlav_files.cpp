@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -35,12 +34,6 @@ void TFormHlav::showFileError(const QString &path, const QString &reason)
     box.exec();
 }
 
-void TFormHlav::rememberParameterFile(const QString &path)
-{
-    setLabelText(ui->LabelFile2, path);
-    lastParameterFile = path;
-}
-
 void TFormHlav::MenuSaveClick()
 {
     const QString path = [this] {
@@ -50,22 +43,19 @@ void TFormHlav::MenuSaveClick()
     }();
     if (path.isEmpty())
         return;
-    // The file holds the normalised set that the screen then shows. Nothing
-    // is shown before the file is saved: a save that fails leaves the image
-    // and the screen as they were.
-    const ParameterImage before = unit.image();
-    CaptureControls();
-    NormaliseImage();
-    // Written beside the old file and moved over it only when complete, so a
-    // full disk or a pulled stick never costs the technician the file they had.
+    // The file holds the normalised set, with the input the controls hold,
+    // that the screen then shows. Written beside the old file and moved over
+    // it only when complete, so a full disk or a pulled stick never costs the
+    // technician the file they had; a save that fails leaves the set and the
+    // screen as they were.
+    const FieldSet pending = pendingInput();
+    const FieldValues typed = typedValues();
     QString reason;
-    if (!saveParameterFile(path, unit.image(), &reason)) {
-        unit.image() = before;
+    if (!unit.document().save(path, &reason, &typed)) {
         showFileError(path, reason);
         return;
     }
-    ShowImage();
-    rememberParameterFile(path);
+    showFields(pending);
     setDialogFileNames(path, saveDialogFile);
 }
 
@@ -74,18 +64,15 @@ void TFormHlav::MenuOpenClick()
     const QString path = chooseFile(OpenDialog1().get());
     if (!path.isEmpty()) {
         QString reason;
-        switch (openParameterFile(path, unit.image(), &reason)) {
+        switch (unit.document().open(path, &reason)) {
         case OpenResult::Opened:
-            NormaliseImage();
-            ShowImage();
-            rememberParameterFile(path);
             setDialogFileNames(openDialogFile, path);
             break;
         case OpenResult::CannotOpen:
             showFileError(path, reason);
             break;
         case OpenResult::WrongVersion:
-            // The image and the screen stay as they were.
+            // The set and the screen stay as they were.
             if (const std::optional<QString> text = unit.language().ignFileVersionMessage()) {
                 QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), *text,
                                 QMessageBox::Ok, this);

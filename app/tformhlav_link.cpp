@@ -12,7 +12,6 @@
 #include "widgets/tcgauge.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -42,12 +41,10 @@ void TFormHlav::bindSession()
 {
     // Direct connections: the session reports from inside the tick or a
     // command, and the window shows it before the next step runs.
-    connect(&unit, &UnitSession::imageChanged, this, [this] { ShowImage(); });
     connect(&unit, &UnitSession::statusChanged, this, &TFormHlav::showStatus);
     connect(&unit, &UnitSession::connectionShown, this,
             [this](bool shown) { ui->LabelSpojeni->setVisible(shown); });
     connect(&unit, &UnitSession::liveVersionStale, this, [this] { ui->LabelVersion->hide(); });
-    connect(&unit, &UnitSession::readStarted, this, [this] { setLabelText(ui->LabelFile2, QString()); });
     connect(&unit, &UnitSession::versionMismatch, this,
             [this](const QString &text, int) { showVersionMismatch(text); });
     connect(&unit, &UnitSession::liveDataReceived, this, &TFormHlav::showLiveData);
@@ -237,9 +234,9 @@ void TFormHlav::showFirstRunHint()
 
 void TFormHlav::MenuProgramClick()
 {
+    // The capture's report shows what it took and bounded.
     CaptureControls();
     NormaliseImage();
-    ShowImage();
     unit.startProgram();
 }
 
@@ -247,7 +244,6 @@ void TFormHlav::MenuVerifyClick()
 {
     CaptureControls();
     NormaliseImage();
-    ShowImage();
     unit.startVerify();
 }
 
@@ -292,7 +288,7 @@ void TFormHlav::showLiveData(const LiveData &live)
     setLabelText(ui->LabelNapeti, shown.voltageText);
 
     // Blocking and the two switches matter only on a unit that may block.
-    const bool blockingShown = ui->CheckBoxBlokEnable->isChecked();
+    const bool blockingShown = unit.image()[ParameterImage::kBlokEnable] != 0;
     const struct
     {
         QLabel *label;

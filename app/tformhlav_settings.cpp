@@ -9,8 +9,6 @@
 #include "ui_tformhlav.h"
 #include "widgets/screenplace.h"
 
-#include <QCheckBox>
-#include <QLabel>
 
 #include <cstdio>
 
@@ -38,7 +36,7 @@ void TFormHlav::loadSettings()
     defaults.width = outer.width();
     defaults.comPort = unit.portNumber();
     defaults.language = unit.language().index();
-    defaults.ignAll = ui->CheckBoxIgnAll->isChecked();
+    defaults.ignAll = unit.document().all();
     QString problem;
     const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults, &problem);
     reportUnread(problem);
@@ -58,14 +56,16 @@ void TFormHlav::loadSettings()
     setOuterGeometry(bounds);
     unit.setPortNumber(stored.comPort);
     unit.language().setIndex(stored.language);
-    setLabelText(ui->LabelFile2, stored.file);
-    lastParameterFile = stored.iniDir;
     setDialogFileNames(stored.iniDir, stored.iniDir);
-    ui->CheckBoxIgnAll->setChecked(stored.ignAll);
+    unit.document().setAll(stored.ignAll);
 
     problem.clear();
-    readImageFile(imageFilePath, unit.image(), &problem);
+    ParameterImage image = unit.image();
+    readImageFile(imageFilePath, image, &problem);
     reportUnread(problem);
+    // The set of the last run with its file label and remembered file; the
+    // history starts empty.
+    unit.document().restore(image, stored.file, stored.iniDir);
 }
 
 void TFormHlav::saveSettings()
@@ -78,9 +78,9 @@ void TFormHlav::saveSettings()
     values.width = outer.width();
     values.comPort = unit.portNumber();
     values.language = unit.language().index();
-    values.file = ui->LabelFile2->text();
-    values.iniDir = lastParameterFile;
-    values.ignAll = ui->CheckBoxIgnAll->isChecked();
+    values.file = unit.document().fileName();
+    values.iniDir = unit.document().rememberedFile();
+    values.ignAll = unit.document().all();
 
     // No message box at close; but a technician whose settings never stick
     // deserves one line on the terminal saying why.

@@ -174,7 +174,7 @@ int programOnce(CliSession &s, const ParameterImage &fileSet)
     int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
         return reportOperation(code, s, "read before programming", kReadDiffers);
-    s.unit().image() = withFileFields(s.unit().image(), fileSet);
+    s.unit().document().restore(withFileFields(s.unit().image(), fileSet), QString(), QString());
     return reportOperation(s.run(&UnitSession::startProgram), s, "program", QStringLiteral("the set sent"));
 }
 
@@ -446,7 +446,7 @@ int commandVerify(const CliOptions &options)
         return kExitDiffers;
     }
     // The same fields: confirm it the way the window's Verify does.
-    s.unit().image() = wanted;
+    s.unit().document().restore(wanted, QString(), QString());
     code = s.run(&UnitSession::startVerify);
     if (code != kExitOk)
         return reportOperation(code, s, "verify", p.file);

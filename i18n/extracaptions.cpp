@@ -5,10 +5,12 @@
 
 namespace {
 
-using ExtraSet = std::array<ExtraCaption, 4>;
+using ExtraSet = std::array<ExtraCaption, 6>;
 
 // "Choose device…" ends in a real ellipsis: it opens a dialog.
 constexpr ExtraSet kEnglishItems{{
+    {"MenuUndo", u"Undo", u"Undo|Take back the last change of the parameters"},
+    {"MenuRedo", u"Redo", u"Redo|Make the change taken back again"},
     {"MenuChooseDevice", u"Choose device…",
      u"Choose device|Map a COM number to a serial device plugged in"},
     {"MenuCurveChart", u"Curve chart", u"Curve chart|Show the advance curve and the running engine as a chart"},
@@ -16,6 +18,8 @@ constexpr ExtraSet kEnglishItems{{
     {"MenuOpenRecording", u"Open recording…", u"Open recording|Play a recorded CSV file back in the chart"},
 }};
 constexpr ExtraSet kGermanItems{{
+    {"MenuUndo", u"Rückgängig", u"Rückgängig|Die letzte Änderung der Parameter zurücknehmen"},
+    {"MenuRedo", u"Wiederholen", u"Wiederholen|Die zurückgenommene Änderung wiederherstellen"},
     {"MenuChooseDevice", u"Gerät wählen…",
      u"Gerät wählen|Einer COM-Nummer ein angeschlossenes serielles Gerät zuordnen"},
     {"MenuCurveChart", u"Zündkurve", u"Zündkurve|Die Zündkurve und den laufenden Motor als Diagramm zeigen"},
@@ -23,6 +27,8 @@ constexpr ExtraSet kGermanItems{{
     {"MenuOpenRecording", u"Aufzeichnung öffnen…", u"Aufzeichnung öffnen|Eine aufgezeichnete CSV-Datei im Diagramm zeigen"},
 }};
 constexpr ExtraSet kCzechItems{{
+    {"MenuUndo", u"Zpět", u"Zpět|Vrátit poslední změnu parametrů"},
+    {"MenuRedo", u"Znovu", u"Znovu|Znovu provést vrácenou změnu"},
     {"MenuChooseDevice", u"Vybrat zařízení…",
      u"Vybrat zařízení|Přiřadit číslu COM připojené sériové zařízení"},
     {"MenuCurveChart", u"Graf křivky", u"Graf křivky|Zobrazit křivku předstihu a běžící motor v grafu"},

@@ -34,7 +34,7 @@ const QString kOk = QStringLiteral(": OK");
 
 } // namespace
 
-TransferEngine::TransferEngine(TransferHost &host, ParameterImage &image, UnitIdentity &identity,
+TransferEngine::TransferEngine(TransferHost &host, const ParameterImage &image, UnitIdentity &identity,
                                const UiLanguage &language)
     : host(host), image(image), identity(identity), language(language)
 {
@@ -357,7 +357,7 @@ void TransferEngine::replyReadIdentity(const Frame &frame)
 
 void TransferEngine::replyReadBlock(const Frame &frame)
 {
-    std::copy(frame.begin() + 1, frame.begin() + 1 + ParameterImage::kBlockSize, image.bytes.begin());
+    host.unitBlockArrived(std::span<const std::uint8_t>(frame).subspan(1, ParameterImage::kBlockSize));
     // The verify that follows compares the unit's block with the normalised
     // image, so a block that breaks the curve rules ends in a verify error.
     host.normaliseImage();

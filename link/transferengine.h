@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 class UiLanguage;
@@ -56,6 +57,9 @@ public:
     virtual std::vector<Frame> pollReceive() = 0;
     virtual void sendFrame(const Frame &frame) = 0;
 
+    // The unit's parameter block arrived in a read's reply: the owner puts it
+    // into the image the engine was given (bytes 0..49).
+    virtual void unitBlockArrived(std::span<const std::uint8_t> block) = 0;
     // A block from the unit is in the image, or the unit identified itself:
     // the owner brings the image into range, then shows it.
     virtual void normaliseImage() = 0;
@@ -106,7 +110,9 @@ public:
     static constexpr std::uint8_t kSilenceLimit = 18; // "No Connection" after 18 ticks without a frame
     static constexpr int kSavingStart = kUnitSavingStart; // the unit counts its storing down from here
 
-    TransferEngine(TransferHost &host, ParameterImage &image, UnitIdentity &identity,
+    // The image is the owner's: the engine reads it, and a read's block goes
+    // into it through the host.
+    TransferEngine(TransferHost &host, const ParameterImage &image, UnitIdentity &identity,
                    const UiLanguage &language);
 
     // The commands. Program and Verify expect the owner to have captured,
@@ -187,7 +193,7 @@ private:
     void report();
 
     TransferHost &host;
-    ParameterImage &image;
+    const ParameterImage &image;
     UnitIdentity &identity;
     const UiLanguage &language;
 

@@ -12,6 +12,18 @@ LiveRecorder::~LiveRecorder()
     stop();
 }
 
+void LiveRecorder::follow(const UnitSession &session)
+{
+    connect(&session, &UnitSession::liveDataReceived, this, [this](const LiveData &live) {
+        if (!isRecording())
+            return;
+        if (append(QDateTime::currentDateTime(), live))
+            emit rowRecorded(rowCount);
+        else
+            emit failed();
+    });
+}
+
 bool LiveRecorder::start(const QString &path)
 {
     stop();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "link/liveframe.h"
+#include "session/unitsession.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QIODevice>
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -15,15 +17,22 @@
 // flushed, so a crash costs at most the last second; stop() writes the rest.
 // A write error ends the recording and keeps the file's name and the reason
 // for the owner's message.
-class LiveRecorder
+//
+// It is one more view of a session: following one, it appends a row for each
+// live frame the session receives while recording, stamped with the time of
+// its arrival, and reports each row or the failure.
+class LiveRecorder : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr qint64 kFlushIntervalMs = 1000;
 
     LiveRecorder();
-    ~LiveRecorder();
-    LiveRecorder(const LiveRecorder &) = delete;
-    LiveRecorder &operator=(const LiveRecorder &) = delete;
+    ~LiveRecorder() override;
+
+    // Records the session's live frames from now on, while recording.
+    void follow(const UnitSession &session);
 
     // Opens the file for appending. A new or empty file gets the header; a
     // file that holds anything else than a recording, or a path that names no
@@ -51,6 +60,13 @@ public:
     const QString &fileName() const { return name; }
     // Empty while all is well.
     const QString &error() const { return failure; }
+
+signals:
+    // A followed session's frame became a row: the rows so far.
+    void rowRecorded(qint64 rows);
+    // A followed session's frame could not be written: the recording has
+    // stopped and error() says why.
+    void failed();
 
 private:
     bool writePending();

@@ -71,27 +71,34 @@ void SetDocument::setPoint(int k, int rpm, int advance)
 
 void SetDocument::captureControls(const FieldValues &shown, Commit commit)
 {
+    const bool committed = commit == Commit::Yes;
+    commitEdit(captured(&shown), committed ? SetAction::Edit : SetAction::Capture, committed);
+}
+
+ParameterImage SetDocument::captured(const FieldValues *typed) const
+{
     ParameterImage next = boundedToControls(image_);
+    if (!typed)
+        return next;
     for (const FieldSpec &spec : fieldTable()) {
-        const int value = shown[static_cast<std::size_t>(fieldIndex(spec.field))];
+        const int value = (*typed)[static_cast<std::size_t>(fieldIndex(spec.field))];
         if (acceptsValue(spec, value))
             next[spec.byte] = capturedByte(spec, value);
     }
-    const bool committed = commit == Commit::Yes;
-    commitEdit(next, committed ? SetAction::Edit : SetAction::Capture, committed);
+    return next;
 }
 
-void SetDocument::shiftAdvance(int delta, const CurveHighlight &highlight)
+void SetDocument::shiftAdvance(int delta, const CurveHighlight &highlight, const FieldValues *typed)
 {
     // Captured and normalised before the shift, so the highlighted point is
     // moved from the value it shows.
-    ParameterImage next = boundedToControls(image_);
+    ParameterImage next = captured(typed);
     next.normaliseCurve();
     ::shiftAdvance(next, delta, all_, highlight);
     commitEdit(next, SetAction::Shift, true);
 }
 
-void SetDocument::applyDrag(const ParameterImage &dragged)
+void SetDocument::applyDrag(const ParameterImage &dragged, bool continuesDrag)
 {
     // Only the curve comes from the chart; the rest of the set stays ours.
     ParameterImage next = image_;
@@ -99,13 +106,17 @@ void SetDocument::applyDrag(const ParameterImage &dragged)
         next.rpmAdv(k) = dragged.rpmAdv(k);
         next.advance(k) = dragged.advance(k);
     }
-    commitEdit(boundedToControls(next), SetAction::Drag, true);
+    // A further move keeps the step the drag began with, so that the step
+    // still goes back to the set from before the drag.
+    const bool continues = continuesDrag && dragOpen;
+    const bool recorded = commitEdit(boundedToControls(next), SetAction::Drag, true, !continues);
+    dragOpen = continues || recorded;
 }
 
-void SetDocument::commitEdit(ParameterImage next, SetAction action, bool committed)
+bool SetDocument::commitEdit(ParameterImage next, SetAction action, bool committed, bool record)
 {
     next.normaliseCurve();
-    apply(next, fileName_, action, true, committed);
+    return apply(next, fileName_, action, record, committed);
 }
 
 // ---- Whole sets
@@ -128,9 +139,9 @@ OpenResult SetDocument::open(const QString &path, QString *reason)
     return result;
 }
 
-bool SetDocument::save(const QString &path, QString *reason)
+bool SetDocument::save(const QString &path, QString *reason, const FieldValues *typed)
 {
-    ParameterImage next = boundedToControls(image_);
+    ParameterImage next = captured(typed);
     next.normaliseCurve();
     if (!saveParameterFile(path, next, reason))
         return false;
@@ -187,6 +198,7 @@ void SetDocument::undo()
     if (undoStack.empty())
         return;
     const bool couldRedo = canRedo();
+    dragOpen = false;
     State back = std::move(undoStack.back());
     undoStack.pop_back();
     redoStack.push_back({image_, fileName_, back.action});
@@ -205,6 +217,7 @@ void SetDocument::redo()
     if (redoStack.empty())
         return;
     const bool couldUndo = canUndo();
+    dragOpen = false;
     State forward = std::move(redoStack.back());
     redoStack.pop_back();
     pushUndo({image_, fileName_, forward.action});
@@ -229,9 +242,10 @@ void SetDocument::clearHistory()
 
 // ---- Helpers
 
-void SetDocument::apply(const ParameterImage &next, const QString &fileName, SetAction action, bool record,
+bool SetDocument::apply(const ParameterImage &next, const QString &fileName, SetAction action, bool record,
                         bool committed)
 {
+    dragOpen = false;
     SetChange change = compare(next, fileName, action);
     change.committed = committed;
     const bool couldUndo = canUndo();
@@ -256,6 +270,7 @@ void SetDocument::apply(const ParameterImage &next, const QString &fileName, Set
     fileName_ = fileName;
     emit changed(change);
     reportHistory(couldUndo, couldRedo);
+    return change.recorded;
 }
 
 SetChange SetDocument::compare(const ParameterImage &next, const QString &fileName, SetAction action) const

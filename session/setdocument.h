@@ -95,7 +95,8 @@ public:
     bool programAfterChange() const { return programAfterChange_; }
 
     // Start-up: the set of the last run (its curve normalised), its file label
-    // and remembered file. Not a step; the history is cleared.
+    // and remembered file. Not a step; the history is cleared. A front end
+    // with no editor of its own (the command line) hands its set over so too.
     void restore(const ParameterImage &image, const QString &fileName, const QString &rememberedFile);
     // The flags are settings of the editor, not part of the set: no step.
     void setAll(bool on);
@@ -107,10 +108,13 @@ public:
     // Every control at once, as the window captures them.
     void captureControls(const FieldValues &shown, Commit commit);
     // Advance - (delta -1) or + (+1), on the whole curve with "All" set,
-    // otherwise on the highlighted point.
-    void shiftAdvance(int delta, const CurveHighlight &highlight);
+    // otherwise on the highlighted point. Typed values the controls hold and
+    // no edit has committed yet come along as one step with the shift.
+    void shiftAdvance(int delta, const CurveHighlight &highlight, const FieldValues *typed = nullptr);
     // The curve of an image edited on the chart; its other bytes are not used.
-    void applyDrag(const ParameterImage &dragged);
+    // A drag reports each move; the moves after the first continue its step
+    // (while it is still the last one), so undo takes the whole drag back.
+    void applyDrag(const ParameterImage &dragged, bool continuesDrag = false);
 
     // ---- Whole sets
     // The defaults into the named fields; the unit's reserved bytes, the
@@ -119,11 +123,12 @@ public:
     // Reads a .ign file. Only on Opened does anything change: the fields the
     // file names, the curve normalised, the file label and remembered file.
     OpenResult open(const QString &path, QString *reason = nullptr);
-    // Writes the set bounded and normalised as the controls show it. On
-    // failure nothing changes; on success the image becomes what was written
-    // (not a step: the screen showed it so already) and the path becomes the
+    // Writes the set bounded and normalised as the controls show it, with
+    // the typed values they hold, if given. On failure nothing changes; on
+    // success the image becomes what was written (not a step: the screen
+    // showed it so already, typed values included) and the path becomes the
     // file label and the remembered file.
-    bool save(const QString &path, QString *reason = nullptr);
+    bool save(const QString &path, QString *reason = nullptr, const FieldValues *typed = nullptr);
     // A Read started: the file label is cleared (not a step). Undoing the
     // read's set brings the label back.
     void beginRead();
@@ -157,11 +162,15 @@ private:
         SetAction action; // the step that leads away from (undo) or to (redo) this state
     };
 
-    void commitEdit(ParameterImage next, SetAction action, bool committed);
+    // The image as the controls capture it: every field bounded to what its
+    // control shows, or taken from the typed values where the control holds one.
+    ParameterImage captured(const FieldValues *typed) const;
+    bool commitEdit(ParameterImage next, SetAction action, bool committed, bool record = true);
     // Puts the new image and file label in place and reports. A step is
     // recorded when record is set and something the user sees changed: a
-    // control's value, a byte no control shows, or the file label.
-    void apply(const ParameterImage &next, const QString &fileName, SetAction action, bool record,
+    // control's value, a byte no control shows, or the file label. Returns
+    // whether it was.
+    bool apply(const ParameterImage &next, const QString &fileName, SetAction action, bool record,
                bool committed);
     SetChange compare(const ParameterImage &next, const QString &fileName, SetAction action) const;
     void pushUndo(State state);
@@ -176,4 +185,6 @@ private:
     std::vector<State> redoStack;
     // The file label when a Read started, for the read's step to restore.
     std::optional<QString> labelAtReadStart;
+    // The last step is a drag's, and the drag's further moves continue it.
+    bool dragOpen = false;
 };

@@ -12,8 +12,9 @@ public:
 
     std::vector<Frame> pollReceive() override { return pollFrames(*s.port); }
     void sendFrame(const Frame &frame) override { s.port->send(frameToBytes(frame)); }
+    void unitBlockArrived(std::span<const std::uint8_t> block) override { s.document_.takeUnitSet(block); }
     void normaliseImage() override { s.normalise(); }
-    void showImage() override { emit s.imageChanged(); }
+    void showImage() override { emit s.imageShown(); }
     void statusChanged(const TransferStatus &status) override { emit s.statusChanged(status); }
     void connectionShown(bool shown) override
     {
@@ -27,7 +28,11 @@ public:
         }
     }
     void liveVersionStale() override { emit s.liveVersionStale(); }
-    void readStarted() override { emit s.readStarted(); }
+    void readStarted() override
+    {
+        s.document_.beginRead();
+        emit s.readStarted();
+    }
     void versionMismatch(const QString &text, std::uint8_t unitVersion) override
     {
         emit s.versionMismatch(text, unitVersion);
@@ -48,7 +53,7 @@ public:
     void operationFailed(Operation operation) override { emit s.operationFailed(operation); }
     void tickDone() override
     {
-        s.highlight = HighlightCurveRow(s.liveRpm_, s.image_);
+        s.highlight = HighlightCurveRow(s.liveRpm_, s.document_.image());
         emit s.ticked();
     }
 
@@ -60,9 +65,10 @@ UnitSession::UnitSession(std::unique_ptr<Transport> transport, QObject *parent)
     : QObject(parent),
       port(transport ? std::move(transport) : std::make_unique<SerialTransport>()),
       host(std::make_unique<Host>(*this)),
-      engine_(*host, image_, identity_, language_)
+      engine_(*host, document_.image(), identity_, language_)
 {
     watchPort();
+    connect(&document_, &SetDocument::changed, this, &UnitSession::programAfterChange);
 }
 
 UnitSession::~UnitSession()
@@ -161,16 +167,14 @@ void UnitSession::closePort()
 
 void UnitSession::normalise()
 {
-    image_.normaliseCurve();
+    document_.normalise();
     std::uint8_t index = language_.index();
     normaliseLanguageAndPort(index, port_);
     language_.setIndex(index);
 }
 
-bool UnitSession::programAfterChange(bool boxTicked)
+void UnitSession::programAfterChange(const SetChange &change)
 {
-    if (!afterChange.check(boxTicked, image_))
-        return false;
-    engine_.startProgramAfterChange();
-    return true;
+    if (change.committed && afterChange.check(document_.programAfterChange(), document_.image()))
+        engine_.startProgramAfterChange();
 }

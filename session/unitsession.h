@@ -5,6 +5,7 @@
 #include "link/transport.h"
 #include "params/editingrules.h"
 #include "params/parameterimage.h"
+#include "session/setdocument.h"
 
 #include <QObject>
 #include <QString>
@@ -12,11 +13,12 @@
 #include <cstdint>
 #include <memory>
 
-// One unit on one serial port: the port, the receive poll, the parameter
-// image, the unit's identity, the language of the reports and the transfer
-// engine. It has no widgets and no timer; whoever owns it calls tick() every
-// 55 ms. The window, the command-line tool and the chart are views of it: they
-// change the image and start operations through it, and hear back through its
+// One unit on one serial port: the port, the receive poll, the set being
+// edited (its SetDocument), the unit's identity, the language of the reports
+// and the transfer engine. It has no widgets and no timer; whoever owns it
+// calls tick() every 55 ms. The window, the command-line tool, the chart and
+// the recorder are views of it: they change the set through its document,
+// start operations through it, and hear back through its and the document's
 // signals. Nothing else talks to the port.
 class UnitSession : public QObject
 {
@@ -60,8 +62,10 @@ public:
     std::uint64_t droppedBytes() const { return port->droppedBytes(); }
 
     // ---- The set and the unit
-    ParameterImage &image() { return image_; }
-    const ParameterImage &image() const { return image_; }
+    // The set being edited: every change to it goes through the document.
+    SetDocument &document() { return document_; }
+    const SetDocument &document() const { return document_; }
+    const ParameterImage &image() const { return document_.image(); }
     const UnitIdentity &identity() const { return identity_; }
     const IdentityTexts &identityTexts() const { return identityTexts_; }
     // The last engine speed the unit reported, 0 until it first did.
@@ -73,13 +77,10 @@ public:
     // ---- Editing
     // The curve row nearest the live engine speed, worked out on every tick.
     const CurveHighlight &curveHighlight() const { return highlight; }
-    // Advance - (delta -1) or + (+1) on the whole curve or the highlighted
-    // point; returns whether a byte changed.
-    bool shiftAdvance(int delta, bool all) { return ::shiftAdvance(image_, delta, all, highlight); }
-    // The end of every committed edit: with "Programming after change" ticked,
-    // a changed image (or the first edit after ticking) starts a program that
-    // the next ticks send. Returns whether it started one.
-    bool programAfterChange(bool boxTicked);
+    // Every committed edit of the document (undo and redo included) ends in
+    // the "Programming after change" check: with the flag set, a changed
+    // image (or the first edit after setting it) starts a program that the
+    // next ticks send.
     const ProgramAfterChange &programAfterChangeState() const { return afterChange; }
 
     // ---- Language
@@ -104,8 +105,10 @@ public:
     void requestLiveData();
 
 signals:
-    // The engine stored a block from the unit or normalised the image: views show it.
-    void imageChanged();
+    // The engine's points at which the set and the unit's identity are shown
+    // (a read's block, a program's identity reply): views show the identity
+    // texts. The set's own changes are the document's reports.
+    void imageShown();
     void statusChanged(const TransferStatus &status);
     // Every tick: whether "No Connection" shows. connectionChanged only on a change.
     void connectionShown(bool shown);
@@ -139,7 +142,7 @@ private:
     // Ticks until the next quiet try to reopen a lost port; 0 while not waiting.
     int reopenCountdown = 0;
     static constexpr int kReopenTicks = 18; // about once a second
-    void engineNormalised();
+    void programAfterChange(const SetChange &change);
 
     std::unique_ptr<Transport> port;
     // The transport's port session this session opened and watches; 0 when
@@ -150,7 +153,8 @@ private:
     QString openDevice;
     QString openError;
     std::uint8_t port_ = 1;
-    ParameterImage image_;
+    // Before the engine, which reads its image.
+    SetDocument document_;
     UnitIdentity identity_;
     IdentityTexts identityTexts_;
     std::uint16_t liveRpm_ = 0;

@@ -92,6 +92,8 @@ TEST_F(ChartWindowTest, TheChartFollowsEditsTheLiveEngineAndItsOwnDrags)
     window->findChild<QCheckBox *>("CheckBoxProgHned")->setChecked(true);
     window->CheckBoxProgHnedMouseUp(window->findChild<QCheckBox *>("CheckBoxProgHned"));
     ticks(30);
+    const int beforeDrag = window->session().image().advance(4);
+    ASSERT_LT(beforeDrag, 40);
     ParameterImage dragged = chart()->image();
     dragged.advance(4) = 40;
     dragged.rpmAdv(4) = 45; // below point 4 (40): stays above it after the curve rules
@@ -101,6 +103,18 @@ TEST_F(ChartWindowTest, TheChartFollowsEditsTheLiveEngineAndItsOwnDrags)
     EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Programming);
     ticks(10);
     EXPECT_EQ(unit.stored[24], 40) << "the dragged point reached the unit";
+
+    // The same drag moves on; Undo takes the whole drag back, on the chart
+    // too, and the unit is programmed with the set from before it.
+    dragged.advance(4) = 42;
+    emit chart()->pointDragged(dragged);
+    EXPECT_EQ(window->findChild<QLineEdit *>("Edit54")->text(), "42");
+    ticks(10);
+    action("MenuUndo")->trigger();
+    EXPECT_EQ(window->session().image().advance(4), beforeDrag);
+    EXPECT_EQ(chart()->image().advance(4), beforeDrag);
+    ticks(10);
+    EXPECT_EQ(unit.stored[24], beforeDrag);
 }
 
 TEST_F(ChartWindowTest, RecordingWritesARowPerFrameUntilStoppedOrClosed)

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <functional>
+#include <span>
 
 namespace {
 const QChar kNbsp(0x00A0);
@@ -55,14 +56,6 @@ TEST_F(EditingTest, TypedValuesAreTakenOnlyAsWholeNumbersInRange)
     }
 }
 
-TEST_F(EditingTest, ASpeedTypedBelowItsPredecessorIsPushedAboveIt)
-{
-    typeAndLeave("EditRpmAdv4", "2,000");
-    EXPECT_EQ(text("EditRpmAdv3"), "3,000");
-    EXPECT_EQ(text("EditRpmAdv4"), "3,100");
-    EXPECT_EQ(window->session().image().rpmAdv(3), 31);
-}
-
 TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
 {
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
@@ -78,16 +71,16 @@ TEST_F(EditingTest, ThousandsFollowTheLocaleWithANonBreakingSpace)
 
 TEST_F(EditingTest, BytesOutsideASpinnersRangeShowAtItsEndUntilCaptured)
 {
-    window->session().image().advance(0) = 70;
-    window->session().image()[ParameterImage::kLimiter] = 0;
-    window->session().image()[ParameterImage::kTop14] = 12;
-    window->ShowImage();
+    ParameterImage unitSet = window->session().image();
+    unitSet.advance(0) = 70;
+    unitSet[ParameterImage::kLimiter] = 0;
+    unitSet[ParameterImage::kTop14] = 12;
+    window->session().document().takeUnitSet(std::span(unitSet.bytes).first(ParameterImage::kBlockSize));
     EXPECT_EQ(text("Edit50"), "60");
     EXPECT_EQ(text("EditOmez2"), "999");
     EXPECT_EQ(text("EditPalec13"), "9");
-    // The image keeps what came from the unit or a file until the next capture.
-    EXPECT_EQ(window->session().image().advance(0), 70);
-    EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 0);
+    // The set keeps what came from the unit or a file until the next capture.
+    EXPECT_EQ(window->session().image(), unitSet);
     window->CaptureControls();
     EXPECT_EQ(window->session().image().advance(0), 60);
     EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 9);
@@ -194,11 +187,13 @@ TEST_F(EditingTest, LeavingAnEditForAnotherCommitsIt)
 
 TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
 {
-    window->session().image()[7] = 0xAB;     // a reserved byte read from a unit
-    window->session().image()[52] = 0xCD;    // a spare byte
+    ParameterImage set = window->session().image();
+    set[7] = 0xAB;  // a reserved byte read from a unit
+    set[52] = 0xCD; // a spare byte
+    window->session().document().restore(set, "/tmp/x.ign", "/tmp/x.ign");
+    EXPECT_EQ(text("LabelFile2"), "/tmp/x.ign");
     typeAndLeave("Edit59", "0");
     typeAndLeave("EditOmez2", "12,000");
-    control<QLabel>("LabelFile2")->setText("/tmp/x.ign");
     control<QWidget>("LabelHlaseni")->show();
 
     window->MenuNewClick();
@@ -209,4 +204,55 @@ TEST_F(EditingTest, NewRestoresTheDefaultsAndKeepsTheUnitsBytes)
     EXPECT_EQ(text("LabelFile2"), "");
     EXPECT_FALSE(control("LabelHlaseni")->isVisibleTo(window.get()));
     EXPECT_FALSE(control("CGaugeProgram")->isVisibleTo(window.get()));
+}
+
+TEST_F(EditingTest, CtrlZAndCtrlYWalkTheHistoryUnlessTheFieldHasTypingOfItsOwn)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_FALSE(item("MenuUndo")->isEnabled()) << "the history starts empty";
+    EXPECT_FALSE(item("MenuRedo")->isEnabled());
+    // Two committed steps: a spinner click, then typing left with Tab.
+    const QString started = text("Edit50");
+    QTest::mouseClick(control<UpDown>("UpDown50")->childAt(8, 3), Qt::LeftButton);
+    const QString stepped = text("Edit50");
+    ASSERT_NE(stepped, started);
+    auto *edit = control<QLineEdit>("Edit55");
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "42");
+    QTest::keyClick(edit, Qt::Key_Tab);
+    auto *typing = control<QLineEdit>("Edit56");
+    ASSERT_TRUE(typing->hasFocus());
+    const QString own = typing->text();
+
+    const auto z = Qt::Key_Z;
+    const auto ctrl = Qt::ControlModifier;
+    const struct
+    {
+        const char *what;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString typing, advance6, advance1;
+        bool undo, redo;
+    } steps[] = {
+        {"typed 7", Qt::Key_7, {}, "7", "42", stepped, true, false},
+        // Typing not yet committed: the field takes Ctrl+Z for its own text.
+        {"Ctrl+Z on the typing", z, ctrl, own, "42", stepped, true, false},
+        // Nothing of its own left to take back: the key means the set's last step.
+        {"Ctrl+Z on the set", z, ctrl, own, "33", stepped, true, true},
+        {"Ctrl+Z again", z, ctrl, own, "33", started, false, true},
+        {"Ctrl+Y", Qt::Key_Y, ctrl, own, "33", stepped, true, true},
+        {"Ctrl+Shift+Z", z, ctrl | Qt::ShiftModifier, own, "42", stepped, true, false},
+    };
+    for (const auto &s : steps) {
+        QTest::keyClick(typing, s.key, s.mods);
+        EXPECT_EQ(typing->text(), s.typing) << s.what;
+        EXPECT_EQ(text("Edit55"), s.advance6) << s.what;
+        EXPECT_EQ(window->session().image().advance(5), s.advance6.toInt()) << s.what;
+        EXPECT_EQ(text("Edit50"), s.advance1) << s.what;
+        EXPECT_EQ(item("MenuUndo")->isEnabled(), s.undo) << s.what;
+        EXPECT_EQ(item("MenuRedo")->isEnabled(), s.redo) << s.what;
+    }
 }

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <span>
+
 namespace {
 
 class FilesAndCurveTest : public WindowTest
@@ -42,6 +44,13 @@ protected:
             n += f[0] == code ? 1 : 0;
         return n;
     }
+    // Advance point k + 1 as a read from the unit would have put it.
+    void readFromUnit(int k, std::uint8_t advance)
+    {
+        ParameterImage unitSet = window->session().image();
+        unitSet.advance(k) = advance;
+        window->session().document().takeUnitSet(std::span(unitSet.bytes).first(ParameterImage::kBlockSize));
+    }
     QColor rowColour(const char *edit) { return control<QLineEdit>(edit)->palette().color(QPalette::Base); }
 
     QTemporaryDir dir;
@@ -51,11 +60,12 @@ protected:
 
 TEST_F(FilesAndCurveTest, SaveThenOpenGivesTheSetBackAndNamesTheFile)
 {
-    ParameterImage &image = window->session().image();
-    image[ParameterImage::kRpm2] = 0;
-    image[ParameterImage::kLimiter] = 155;
-    image.advance(3) = 41;
-    window->ShowImage();
+    ParameterImage set = window->session().image();
+    set[ParameterImage::kRpm2] = 0;
+    set[ParameterImage::kLimiter] = 155;
+    set.advance(3) = 41;
+    window->session().document().restore(set, QString(), QString());
+    const ParameterImage &image = window->session().image();
     const QString path = dir.filePath("bike.ign");
     choose(path);
     window->MenuSaveClick();
@@ -269,8 +279,7 @@ TEST_F(FilesAndCurveTest, ProgrammingAfterChangeFollowsCommittedEditsOnly)
     window->MenuReadClick();
     tick(25);
     ASSERT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
-    window->session().image().advance(0) = 9; // as a read from the unit would have put it
-    window->ShowImage();
+    readFromUnit(0, 9);
     window->EditExit(control("Edit51"));
     EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Programming);
     tick(25);
@@ -279,8 +288,7 @@ TEST_F(FilesAndCurveTest, ProgrammingAfterChangeFollowsCommittedEditsOnly)
     const QString file = dir.filePath("other.ign");
     choose(file);
     window->MenuSaveClick();
-    window->session().image().advance(0) = 3;
-    window->ShowImage();
+    readFromUnit(0, 3);
     choose(file);
     window->MenuOpenClick();
     EXPECT_EQ(window->session().engine().transferMode(), TransferMode::Idle);

@@ -179,7 +179,7 @@ TEST_F(LinkWindowTest, IdleTicksAskForLiveDataAndShowIt)
     EXPECT_FALSE(control("LabelSpojeni")->isVisible());
 
     // Blocking not enabled: the three labels hide but still follow the unit.
-    control<QCheckBox>("CheckBoxBlokEnable")->setChecked(false);
+    window->session().document().setField(ParamField::BlokEnable, 0);
     unit.live.blocking = 0;
     ticks(6);
     EXPECT_FALSE(control("LabelBlocking")->isVisible());
@@ -192,7 +192,9 @@ TEST_F(LinkWindowTest, ALimiterOfZeroLeavesTheSpeedGaugeAtZero)
     unit.live.rpm = 5000;
     port->unit = &unit;
     start();
-    window->session().image()[ParameterImage::kLimiter] = 0; // as a file or a unit may leave it
+    ParameterImage read = window->session().image(); // as a unit may leave it
+    read[ParameterImage::kLimiter] = 0;
+    window->session().document().takeUnitSet(std::span(read.bytes).first(ParameterImage::kBlockSize));
     ticks(7);
     EXPECT_EQ(label("LabelRpm"), "RPM = 5000 ");
     EXPECT_EQ(control<TCGauge>("CGaugeRpm")->progress(), 0);

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 #include <functional>
 
 class WindowGapsTest : public UnitWindowTest
@@ -86,21 +87,24 @@ TEST_F(WindowGapsTest, TheTwoFlagsTravelApartBetweenImageAndCheckBoxes)
     {
         int rpm2, blokEnable;
     } const cases[] = {{1, 0}, {0, 1}, {1, 1}, {0, 0}};
+    auto *tacho = control<QCheckBox>("CheckBoxRpm2Krat");
+    auto *blocking = control<QCheckBox>("CheckBoxBlokEnable");
     for (const auto &c : cases) {
         SCOPED_TRACE("Rpm2 = " + std::to_string(c.rpm2) + ", BlokEnable = " + std::to_string(c.blokEnable));
-        ParameterImage &image = window->session().image();
-        image[ParameterImage::kRpm2] = static_cast<std::uint8_t>(c.rpm2);
-        image[ParameterImage::kBlokEnable] = static_cast<std::uint8_t>(c.blokEnable);
-        window->ShowImage();
-        EXPECT_EQ(control<QCheckBox>("CheckBoxRpm2Krat")->isChecked(), c.rpm2 != 0);
-        EXPECT_EQ(control<QCheckBox>("CheckBoxBlokEnable")->isChecked(), c.blokEnable != 0);
+        ParameterImage image = window->session().image();
+        image[ParameterImage::kRpm2] = static_cast<std::uint8_t>(c.rpm2 ? 0x55 : 0);
+        image[ParameterImage::kBlokEnable] = static_cast<std::uint8_t>(c.blokEnable ? 0x55 : 0);
+        window->session().document().restore(image, QString(), QString());
+        EXPECT_EQ(tacho->isChecked(), c.rpm2 != 0);
+        EXPECT_EQ(blocking->isChecked(), c.blokEnable != 0);
 
-        // And back: each box writes its own byte.
-        image[ParameterImage::kRpm2] = 0x55;
-        image[ParameterImage::kBlokEnable] = 0x55;
+        // And back: each box, toggled from the keyboard, writes its own byte
+        // at the next capture.
+        QTest::keyClick(tacho, Qt::Key_Space);
+        QTest::keyClick(blocking, Qt::Key_Space);
         window->CaptureControls();
-        EXPECT_EQ(image[ParameterImage::kRpm2], c.rpm2);
-        EXPECT_EQ(image[ParameterImage::kBlokEnable], c.blokEnable);
+        EXPECT_EQ(window->session().image()[ParameterImage::kRpm2], 1 - c.rpm2);
+        EXPECT_EQ(window->session().image()[ParameterImage::kBlokEnable], 1 - c.blokEnable);
     }
 }
 
@@ -138,5 +142,50 @@ TEST_F(WindowGapsTest, AVerifyRightAfterTypingSendsTheTypedValue)
         EXPECT_EQ((*verify)[static_cast<std::size_t>(1 + c.byte)], c.expected)
             << c.edit << " typed " << c.typed << ": image byte " << c.byte;
         ticks(3); // let the verify end before the next one
+    }
+}
+
+TEST_F(WindowGapsTest, TypingIsOverwrittenOnlyByAReportAboutItsOwnField)
+{
+    start();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    unit.connected = true;
+    auto *edit = control<QLineEdit>("Edit55");
+    const int advance6 = ParameterImage::kAdvance + 5;
+    const struct
+    {
+        const char *what;
+        std::function<void()> start;
+        QString shown; // what the edit shows once the operation is over
+    } cases[] = {
+        {"a program, with the unit's identity reply", [&] { window->MenuProgramClick(); }, "42"},
+        {"a read of a set that differs in another field",
+         [&] {
+             unit.stored[ParameterImage::kAdvance + 2] = 7;
+             window->MenuReadClick();
+         },
+         "42"},
+        {"a read of a set that differs in this field",
+         [&] {
+             unit.stored[advance6] = 19;
+             window->MenuReadClick();
+         },
+         "19"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.start();
+        // Typed while the transfer runs, not yet committed.
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "42");
+        ticks(1);
+        for (int i = 0; i < 60 && window->session().engine().transferMode() != TransferMode::Idle; ++i)
+            ticks(1);
+        ASSERT_EQ(window->session().engine().transferMode(), TransferMode::Idle);
+        EXPECT_EQ(window->session().image()[ParameterImage::kAdvance + 2], unit.stored[ParameterImage::kAdvance + 2]);
+        EXPECT_EQ(edit->text(), c.shown);
+        EXPECT_NE(window->session().image()[advance6], 42) << "typing is taken only by a commit";
     }
 }

@@ -1,5 +1,6 @@
 // Programming after change through the real window code and a pseudo-terminal:
-// an edit with the box ticked ends up in the simulated unit's stored block.
+// an edit with the box ticked ends up in the simulated unit's stored block, and
+// so does the same edit taken back with Ctrl+Z and done again with Ctrl+Y.
 #include "support/simulator_process.h"
 
 #include "settings/settingspaths.h"
@@ -47,6 +48,8 @@ TEST(EditingAgainstSimulator, AnEditWithTheBoxTickedProgramsTheUnit)
     TFormHlav window;
     window.FormCreate();
     window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     auto *connection = window.findChild<QLabel *>("LabelSpojeni");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !connection->isVisible(); }, kPatienceMs)) << "no live data";
 
@@ -57,16 +60,38 @@ TEST(EditingAgainstSimulator, AnEditWithTheBoxTickedProgramsTheUnit)
     ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == "Programing: OK"; }, kPatienceMs))
         << status->text().toStdString();
 
-    // Then an edit is enough.
+    // Then an edit is enough, and so is each step through the history.
+    const QByteArray before = QByteArray::number(window.session().image()[22]);
+    ASSERT_NE(before, "27");
     auto *edit = window.findChild<QLineEdit *>("Edit52");
     edit->setText("27");
     window.EditExit(edit);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const QList<QByteArray> block = storedBlock(store);
-            return block.size() == 50 && block[22] == "27";
-        },
-        kPatienceMs));
+    const struct
+    {
+        const char *what;
+        Qt::KeyboardModifiers keys;
+        Qt::Key key;
+        QByteArray stored;
+    } steps[] = {
+        {"the edit", {}, Qt::Key_unknown, "27"},
+        {"Ctrl+Z", Qt::ControlModifier, Qt::Key_Z, before},
+        {"Ctrl+Y", Qt::ControlModifier, Qt::Key_Y, "27"},
+    };
+    for (const auto &step : steps) {
+        if (step.key != Qt::Key_unknown) {
+            // The key goes out once the program before it has finished.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == "Programing: OK"; }, kPatienceMs))
+                << step.what << ": " << status->text().toStdString();
+            QTest::keyClick(&window, step.key, step.keys);
+        }
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QList<QByteArray> block = storedBlock(store);
+                return block.size() == 50 && block[22] == step.stored;
+            },
+            kPatienceMs))
+            << step.what << ": the unit holds " << storedBlock(store).value(22).toStdString();
+    }
     const QList<QByteArray> block = storedBlock(store);
     for (int i = 0; i < 50; ++i)
         EXPECT_EQ(block[i].toInt(), window.session().image()[i]) << "byte " << i;

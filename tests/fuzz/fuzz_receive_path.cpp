@@ -61,6 +61,10 @@ public:
     {
         fuzzRequire(frameCheckValid(frame), "the tool sent a frame with a bad check byte", frameHex(frame));
     }
+    void unitBlockArrived(std::span<const std::uint8_t> block) override
+    {
+        std::copy(block.begin(), block.end(), image.bytes.begin());
+    }
     void normaliseImage() override { image.normaliseCurve(); }
     void showImage() override {}
     void statusChanged(const TransferStatus &status) override

@@ -94,6 +94,10 @@ public:
         if (const std::optional<Frame> reply = unit.answer(frame))
             incoming.push_back(*reply);
     }
+    void unitBlockArrived(std::span<const std::uint8_t> block) override
+    {
+        std::copy(block.begin(), block.end(), image.bytes.begin());
+    }
     void normaliseImage() override
     {
         ++normalisations;

@@ -29,7 +29,7 @@ TEST(LongRun, SessionPollingHalfAnHourKeepsItsMemoryFlat)
     port.unit = &unit;
     UnitSession session(std::move(transport));
     ASSERT_EQ(session.openPort(), UnitSession::OpenResult::Opened);
-    session.image().applyDefaults();
+    session.document().newSet();
 
     // A listener as a view would be: it keeps the latest of everything.
     TransferStatus shownStatus;
@@ -51,7 +51,7 @@ TEST(LongRun, SessionPollingHalfAnHourKeepsItsMemoryFlat)
         if (tick % kOperationEvery == kOperationEvery - 1) {
             switch ((tick / kOperationEvery) % 3) {
             case 0:
-                session.image().advance(tick % ParameterImage::kPoints) = static_cast<std::uint8_t>(tick % 61);
+                session.document().setField(advanceField(tick % ParameterImage::kPoints), tick % 61);
                 session.startProgram();
                 break;
             case 1:

@@ -81,9 +81,10 @@ protected:
         ASSERT_TRUE(dir.isValid());
         storePath = QDir(dir.path()).filePath(QStringLiteral("unit.store"));
         portsPath = QDir(dir.path()).filePath(QStringLiteral("ports.ini"));
-        ParameterImage &image = line.unit().image();
+        ParameterImage image = line.unit().image();
         image.applyDefaults();
         randomCurve(image, random);
+        line.unit().document().restore(image, QString(), QString());
         ASSERT_TRUE(writeStore(storePath, blockOf(image)));
         // As at the window's start: "No Connection" until the unit first answers.
         line.unit().showNoConnection();
@@ -95,11 +96,14 @@ protected:
         const int roll = std::uniform_int_distribution<int>(0, 99)(random);
         const int readFrom = set.reads ? 75 : 100;
         const Operation operation = roll < 45 ? Operation::Program : roll < readFrom ? Operation::Verify : Operation::Read;
-        ParameterImage &image = line.unit().image();
+        const ParameterImage &image = line.unit().image();
         // A program changes the unit; a read must replace what is on screen; a
         // third of the verifies compare a set the unit does not hold.
-        if (operation != Operation::Verify || roll % 3 == 0)
-            randomCurve(image, random);
+        if (operation != Operation::Verify || roll % 3 == 0) {
+            ParameterImage next = image;
+            randomCurve(next, random);
+            line.unit().document().restore(next, QString(), QString());
+        }
         if (random() % 3 == 0)
             line.tickUntilLiveRequestOut();
 

@@ -81,7 +81,7 @@ TEST(SessionAgainstSimulator, ProgramsIdentifiesReportsLiveDataAndNoticesTheUnit
     QObject::connect(&timer, &QTimer::timeout, &session, &UnitSession::tick);
     timer.start(55);
 
-    session.image().applyDefaults();
+    session.document().newSet();
     session.startProgram();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !heard.succeeded.empty() || !heard.failed.empty(); }, kPatienceMs));
     EXPECT_EQ(heard.started, std::vector<Operation>{Operation::Program});

@@ -101,7 +101,12 @@ TEST(SetDocument, EveryKindOfStepUndoesAndRedoesToTheExactBytesAndFileName)
         {SetAction::Point, [](SetDocument &d) { d.setPoint(3, 4500, 30); }},
         {SetAction::Edit, [&](SetDocument &d) { d.captureControls(controls, SetDocument::Commit::Yes); }},
         {SetAction::Shift, [&](SetDocument &d) { d.shiftAdvance(+1, row2); }},
-        {SetAction::Drag, [](SetDocument &d) { d.applyDrag(dragPoint(d.image(), 2, 3550, 41)); }},
+        {SetAction::Drag,
+         [](SetDocument &d) {
+             // A drag's moves after the first continue its one step.
+             d.applyDrag(dragPoint(d.image(), 2, 3550, 41));
+             d.applyDrag(dragPoint(d.image(), 2, 3700, 44), true);
+         }},
         {SetAction::New, [](SetDocument &d) { d.newSet(); }},
         {SetAction::Open, [&](SetDocument &d) { ASSERT_EQ(d.open(file), OpenResult::Opened); }},
         {SetAction::Read,
