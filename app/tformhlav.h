@@ -51,7 +51,7 @@ public:
     // Design outer size of the window (frame and title included).
     static constexpr int kDesignWidth = 761;
     static constexpr int kDesignHeight = 822;
-    static constexpr int kTickMs = 55;
+    static constexpr int kTickMs = UnitSession::kTickMs;
     // The ticks after start (about 3 s) within which a unit must answer, or a
     // window without any [PORTS] mapping says where the adapter is chosen.
     static constexpr int kFirstRunHintTicks = 55;

@@ -1,46 +1,50 @@
 #pragma once
 
-#include "cli/commands.h"
-
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-// Taking the command line apart, kept apart from what the commands do so that
-// it can be exercised on its own.
-namespace cliargs {
+// What a torvo-tci-cli command line asks for.
+struct CliOptions
+{
+    QString command;       // ports, info, read, verify, program or live
+    QString port;          // --port COMn or a device path; empty: as the window's settings say
+    bool json = false;     // --json: machine-readable output (for live: one object per row)
+    QString file;          // the parameter file of verify and program
+    QString output;        // -o FILE of read and live
+    bool csv = false;      // live --csv
+    double durationS = -1; // live --duration S; negative: until Ctrl+C
+    bool noWait = false;   // program --no-wait
+    bool loop = false;     // program --loop
+    bool lenient = false;  // verify, program --lenient: the file read as the window's Open reads it
+};
 
-// The global options, the command and what follows it. --help, -h, --version,
-// --json and --port are global wherever they stand (a --port takes the next
-// argument whatever it is; the last one counts); the first argument left that
-// does not start with "-" is the command; everything else, in order, is the
-// command's.
+// The command line taken apart (by QCommandLineParser), and nothing done yet.
 struct CommandLine
 {
     enum class Outcome {
         Run,
-        Help,        // --help or -h came first
-        Version,     // --version came first
-        PortMissing, // --port was the last argument
+        Help,    // --help or -h anywhere
+        Version, // --version anywhere
+        Usage,   // wrong use; error says what is wrong
     };
-    Outcome outcome = Outcome::Run;
+    Outcome outcome = Outcome::Usage;
     CliOptions options;
-    QString command;
+    // For Usage: what is wrong, e.g. "unknown option --bogus"; "no command
+    // given" when there is none at all.
+    QString error;
 };
 
+// The arguments after the program's name. Global options (--port, --json,
+// --help, --version) may stand anywhere; the first argument that is no
+// option is the command, the next one its file. Each command takes only its
+// own options; an option given twice counts with its last value; "--" ends
+// the options, for a file whose name starts with "-". Prints nothing and
+// ends nothing: the caller acts on the outcome.
 CommandLine parseCommandLine(const QStringList &arguments);
 
-// A command's own arguments: "-o FILE", the given flags, "--duration S" when
-// it is among them (a number of seconds from 0 to a year), and one file when
-// wanted. False on anything else: an option without its value, or a wanted
-// file missing.
-struct Parsed
-{
-    QString output;
-    QString file;
-    QStringList flags;
-    double duration = -1;
-};
+// What --help prints.
+QByteArray usageText();
 
-bool parse(const QStringList &arguments, const QStringList &allowedFlags, bool wantsFile, Parsed &p);
-
-} // namespace cliargs
+// The longest live log, in seconds: a year.
+inline constexpr double kMaxDurationS = 366.0 * 24 * 3600;

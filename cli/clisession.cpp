@@ -6,26 +6,56 @@
 
 #include <QEventLoop>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 
-#include <cstdio>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
-CliSession::CliSession()
+namespace {
+
+// Five sendings four ticks apart end any step within about 20 ticks, and an
+// operation has at most three steps; this bound (about 30 s) only guards
+// against an end that never comes.
+constexpr int kOperationTicks = 550;
+
+// The writing end of the pipe an InterruptCatcher watches; -1 while none does.
+volatile std::sig_atomic_t interruptFd = -1;
+
+void onInterrupt(int)
+{
+    const int saved = errno;
+    if (interruptFd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const auto written = ::write(interruptFd, &byte, 1);
+    }
+    errno = saved;
+}
+
+constexpr std::array<int, 3> kCaughtSignals{SIGINT, SIGTERM, SIGHUP};
+
+} // namespace
+
+CliSession::CliSession(std::unique_ptr<Transport> transport, int tickMs) : session(std::move(transport))
 {
     ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(55);
-    QObject::connect(&ticker, &QTimer::timeout, &session, &UnitSession::tick);
-    QObject::connect(&session, &UnitSession::liveDataReceived, [this](const LiveData &data) {
+    ticker.setInterval(tickMs);
+    connect(&ticker, &QTimer::timeout, &session, &UnitSession::tick);
+    connect(&session, &UnitSession::liveDataReceived, this, [this](const LiveData &data) {
         live = data;
         ++liveFrames;
     });
-    QObject::connect(&session, &UnitSession::connectionChanged, [this](bool now) {
+    connect(&session, &UnitSession::connectionChanged, this, [this](bool now) {
         isConnected = now;
         if (!now)
             ++losses;
     });
 }
 
-bool CliSession::open(const QString &portOption)
+CliSession::~CliSession() = default;
+
+QString CliSession::open(const QString &portOption)
 {
     const QString ini = settingspaths::settingsFile();
     session.setPortsFile(ini);
@@ -44,14 +74,11 @@ bool CliSession::open(const QString &portOption)
     const UnitSession::OpenResult result = session.openPort();
     if (result == UnitSession::OpenResult::Opened) {
         ticker.start();
-        return true;
+        return {};
     }
+    if (result == UnitSession::OpenResult::NoPort)
+        return QStringLiteral("%1 names no port (COM1 to COM10, or a device path)").arg(portOption);
     const QString device = session.lastOpenDevice();
-    if (result == UnitSession::OpenResult::NoPort) {
-        std::fprintf(stderr, "torvo-tci-cli: %s names no port (COM1 to COM10, or a device path)\n",
-                     qPrintable(portOption));
-        return false;
-    }
     const QString reason = session.lastOpenError();
     QString hint;
     switch (portOpenProblem(device, reason)) {
@@ -67,49 +94,63 @@ bool CliSession::open(const QString &portOption)
     case PortOpenProblem::Other:
         break;
     }
-    std::fprintf(stderr, "torvo-tci-cli: cannot open %s: %s%s\n", qPrintable(device), qPrintable(reason),
-                 qPrintable(hint));
-    return false;
+    return QStringLiteral("cannot open %1: %2%3").arg(device, reason, hint);
 }
 
-bool CliSession::waitFor(const std::function<bool()> &done, int timeoutMs)
+bool CliSession::waitFor(const std::function<bool()> &done, int maxTicks)
 {
     if (done())
         return true;
     QEventLoop loop;
-    QTimer check;
-    check.setInterval(5);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    // Connected here, after whatever the caller connected to the same
+    // signals: its own handlers have seen a report before done() is asked.
+    const auto check = [&] {
         if (done())
             loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start();
+    };
+    connect(&session, &UnitSession::liveDataReceived, &loop, check);
+    connect(&session, &UnitSession::connectionChanged, &loop, check);
+    connect(&session, &UnitSession::operationSucceeded, &loop, check);
+    connect(&session, &UnitSession::operationFailed, &loop, check);
+    connect(&session, &UnitSession::portLost, &loop, check);
+    connect(this, &CliSession::woken, &loop, check);
+    int ticks = 0;
+    if (maxTicks > 0) {
+        connect(&session, &UnitSession::ticked, &loop, [&] {
+            if (++ticks >= maxTicks)
+                loop.quit();
+        });
+    }
     loop.exec();
     return done();
+}
+
+void CliSession::interrupt()
+{
+    wasInterrupted = true;
+    emit woken();
 }
 
 int CliSession::run(void (UnitSession::*start)())
 {
     bool ended = false, succeeded = false;
     QEventLoop loop;
-    const auto ok = QObject::connect(&session, &UnitSession::operationSucceeded, &loop, [&](Operation) {
+    connect(&session, &UnitSession::operationSucceeded, &loop, [&](Operation) {
         ended = succeeded = true;
         loop.quit();
     });
-    const auto failed = QObject::connect(&session, &UnitSession::operationFailed, &loop, [&](Operation) {
+    connect(&session, &UnitSession::operationFailed, &loop, [&](Operation) {
         ended = true;
         loop.quit();
     });
+    int ticks = 0;
+    connect(&session, &UnitSession::ticked, &loop, [&] {
+        if (++ticks >= kOperationTicks)
+            loop.quit();
+    });
     (session.*start)();
-    // Five sendings four ticks apart end any step within about 1.1 s; the
-    // bound only guards against a tick that never comes.
-    if (!ended) {
-        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    if (!ended)
         loop.exec();
-    }
-    QObject::disconnect(ok);
-    QObject::disconnect(failed);
     if (succeeded)
         return kExitOk;
     switch (session.engine().lastFailure()) {
@@ -123,4 +164,40 @@ int CliSession::run(void (UnitSession::*start)())
         break;
     }
     return kExitNoAnswer;
+}
+
+InterruptCatcher::InterruptCatcher(CliSession &session)
+{
+    if (::pipe(fds) != 0)
+        return;
+    for (int fd : fds) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    notifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, &session, [this, &session] {
+        char bytes[16];
+        while (::read(fds[0], bytes, sizeof bytes) > 0) {
+        }
+        session.interrupt();
+    });
+    interruptFd = fds[1];
+    struct sigaction action{};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < kCaughtSignals.size(); ++i)
+        ::sigaction(kCaughtSignals[i], &action, &saved[i]);
+}
+
+InterruptCatcher::~InterruptCatcher()
+{
+    if (fds[0] < 0)
+        return;
+    for (std::size_t i = 0; i < kCaughtSignals.size(); ++i)
+        ::sigaction(kCaughtSignals[i], &saved[i], nullptr);
+    interruptFd = -1;
+    notifier.reset();
+    ::close(fds[0]);
+    ::close(fds[1]);
 }

@@ -3,6 +3,7 @@
 #include "cli/arguments.h"
 #include "cli/clisession.h"
 #include "cli/exitcodes.h"
+#include "cli/output.h"
 #include "link/liverow.h"
 #include "link/serialdevices.h"
 #include "params/fields.h"
@@ -14,34 +15,21 @@
 #include "settings/settingspaths.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QJsonObject>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <unistd.h>
 
 namespace {
-
-// Ctrl+C, a closed terminal (SIGHUP) or a kill end a loop or a live log
-// cleanly; a signal handler can only set a flag.
-volatile std::sig_atomic_t interrupted = 0;
-
-void catchInterrupt()
-{
-    interrupted = 0;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, [](int) { interrupted = 1; });
-}
 
 // A text from the unit as the terminal is to show it: control characters
 // (ESC could rewrite the screen) and bytes the code page leaves undefined
@@ -55,17 +43,52 @@ QString printable(QString text)
     return text;
 }
 
-void printJson(const QJsonValue &value)
+// What a command says, through the output: results on standard output, a
+// failure as one line on standard error and, under --json, also as an
+// object {"error": TEXT, "exit_code": N} on standard output.
+class Reply
 {
-    const QByteArray text = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
-                                            : QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented);
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
-}
+public:
+    Reply(CliOutput &output, bool json) : out(output), json(json) {}
 
-void fail(const QString &text)
-{
-    std::fprintf(stderr, "torvo-tci-cli: %s\n", qPrintable(text));
-}
+    void print(const QByteArray &bytes) { out.write(bytes); }
+    void print(const QString &text) { out.write(text.toUtf8()); }
+    void printJson(const QJsonValue &value)
+    {
+        print(value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
+                              : QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented));
+    }
+    // One compact object on a line of its own: the bench's reports.
+    void printJsonLine(const QJsonObject &object)
+    {
+        print(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+    }
+    // A line for the person at the terminal: on standard output, or on
+    // standard error while standard output carries JSON.
+    void say(const QString &text)
+    {
+        if (json)
+            out.message(text.toUtf8() + '\n');
+        else
+            print(text + QLatin1Char('\n'));
+    }
+
+    // Reports a failure and returns its code.
+    int fail(int code, const QString &text)
+    {
+        lastError = text;
+        out.message("torvo-tci-cli: " + text.toUtf8() + '\n');
+        if (json && !quietJson)
+            printJsonLine(QJsonObject{{"error", text}, {"exit_code", code}});
+        return code;
+    }
+
+    CliOutput &out;
+    const bool json;
+    // The bench reports each unit's failure in its own object instead.
+    bool quietJson = false;
+    QString lastError;
+};
 
 // The set as the field table names it: a curve's points as arrays, the rest
 // as single values, the flags as true or false.
@@ -87,171 +110,194 @@ QJsonObject setJson(const ParameterImage &image)
     return set;
 }
 
-void printSetTable(const ParameterImage &image)
+QString setTable(const ParameterImage &image)
 {
     const auto value = [&image](ParamField field) { return fieldValue(image, fieldSpec(field)); };
-    const auto onOff = [&value](ParamField field) { return value(field) != 0 ? "on" : "off"; };
-    std::printf("point    rpm  advance\n");
+    const auto onOff = [&value](ParamField field) { return QLatin1String(value(field) != 0 ? "on" : "off"); };
+    QString text = QStringLiteral("point    rpm  advance\n");
     for (int k = 0; k < ParameterImage::kPoints; ++k)
-        std::printf("%5d  %5d  %5d\n", k + 1, value(rpmField(k)), value(advanceField(k)));
-    std::printf("base advance     %d\n", value(ParamField::BaseAdv));
-    std::printf("limiter          %d rpm\n", value(ParamField::Limiter));
-    std::printf("TOP 1,4          %d\n", value(ParamField::Top14));
-    std::printf("TOP 2,3          %d\n", value(ParamField::Top23));
-    std::printf("tachometer 2x    %s\n", onOff(ParamField::Rpm2));
-    std::printf("blocking enable  %s\n", onOff(ParamField::BlokEnable));
+        text += QStringLiteral("%1  %2  %3\n").arg(k + 1, 5).arg(value(rpmField(k)), 5).arg(value(advanceField(k)), 5);
+    text += QStringLiteral("base advance     %1\n").arg(value(ParamField::BaseAdv));
+    text += QStringLiteral("limiter          %1 rpm\n").arg(value(ParamField::Limiter));
+    text += QStringLiteral("TOP 1,4          %1\n").arg(value(ParamField::Top14));
+    text += QStringLiteral("TOP 2,3          %1\n").arg(value(ParamField::Top23));
+    text += QStringLiteral("tachometer 2x    %1\n").arg(onOff(ParamField::Rpm2));
+    text += QStringLiteral("blocking enable  %1\n").arg(onOff(ParamField::BlokEnable));
+    return text;
+}
+
+// Dates and times in ISO 8601 ("2004-03-03", "09:05:00"); null where the
+// unit's block holds none a calendar knows.
+QJsonValue isoDate(const QDate &date)
+{
+    return date.isValid() ? QJsonValue(date.toString(Qt::ISODate)) : QJsonValue();
+}
+
+QJsonValue isoTime(const QTime &time)
+{
+    return time.isValid() ? QJsonValue(time.toString(Qt::ISODate)) : QJsonValue();
 }
 
 QJsonObject identityJson(UnitSession &unit)
 {
     const IdentityTexts &t = unit.identityTexts();
-    return {{"name", t.versionText}, {"date", t.dateText.trimmed()}, {"time", t.timeText},
+    return {{"name", t.versionText},
+            {"date", isoDate(buildDate(unit.identity()))},
+            {"time", isoTime(buildTime(unit.identity()))},
             {"protocol_version", unit.identity().version()}};
 }
 
 // Says why an operation failed, for the codes run() gives. differs says what
 // the unit's answer differed from.
-int reportOperation(int code, CliSession &s, const char *what, const QString &differs)
+int reportOperation(Reply &r, int code, CliSession &s, const char *what, const QString &differs)
 {
     const QString device = s.unit().lastOpenDevice();
+    const QString doing = QLatin1String(what);
     if (code == kExitNoAnswer && s.unit().engine().lastFailure() == TransferFailure::BadCheck)
-        fail(QStringLiteral("%1: garbled replies from the unit on %2 (wrong check bytes)").arg(QLatin1String(what), device));
-    else if (code == kExitNoAnswer)
-        fail(QStringLiteral("%1: no answer from the unit on %2").arg(QLatin1String(what), device));
-    else if (code == kExitDiffers)
-        fail(QStringLiteral("%1: the unit answered, but its set differs from %2").arg(QLatin1String(what), differs));
-    else if (code == kExitVersion)
-        fail(QStringLiteral("%1: the unit speaks protocol version %2, this tool %3")
-                 .arg(QLatin1String(what))
-                 .arg(s.unit().identity().version())
-                 .arg(kProtocolVersion));
+        return r.fail(code, QStringLiteral("%1: garbled replies from the unit on %2 (wrong check bytes)").arg(doing, device));
+    if (code == kExitNoAnswer)
+        return r.fail(code, QStringLiteral("%1: no answer from the unit on %2").arg(doing, device));
+    if (code == kExitDiffers)
+        return r.fail(code, QStringLiteral("%1: the unit answered, but its set differs from %2").arg(doing, differs));
+    if (code == kExitVersion)
+        return r.fail(code, QStringLiteral("%1: the unit speaks protocol version %2, this tool %3")
+                                .arg(doing)
+                                .arg(s.unit().identity().version())
+                                .arg(kProtocolVersion));
     return code;
 }
 
-// Reads a parameter file as Open does; kExitOk or kExitFile.
-int openSetFile(const QString &path, ParameterImage &image)
+// Reads a parameter file: strictly (every field given, each within its
+// control's range), or with lenient as the window's Open does. kExitOk or
+// kExitFile after one line naming the file and, for a strict refusal, the
+// line and the field.
+int openSetFile(Reply &r, const QString &path, bool lenient, ParameterImage &image)
 {
+    QByteArray content;
     QString reason;
-    switch (openParameterFile(path, image, &reason)) {
+    switch (readParameterFileBytes(path, content, &reason)) {
     case OpenResult::Opened:
-        return kExitOk;
+        break;
     case OpenResult::CannotOpen:
-        fail(QStringLiteral("cannot read %1: %2").arg(path, reason));
-        return kExitFile;
+        return r.fail(kExitFile, QStringLiteral("cannot read %1: %2").arg(path, reason));
     case OpenResult::WrongVersion:
-        fail(QStringLiteral("%1: Unmatched version of *.ign file!").arg(path));
-        return kExitFile;
+        return r.fail(kExitFile, QStringLiteral("%1: Unmatched version of *.ign file!").arg(path));
     }
-    return kExitFile;
+    ParameterImage read = image;
+    if (!readParameterText(content, read))
+        return r.fail(kExitFile, QStringLiteral("%1: Unmatched version of *.ign file!").arg(path));
+    if (!lenient) {
+        if (const std::optional<ParameterFileProblem> problem = strictParameterProblem(content))
+            return r.fail(kExitFile, QStringLiteral("%1, line %2: %3: %4 (--lenient reads it as the window does)")
+                                         .arg(path)
+                                         .arg(problem->line)
+                                         .arg(problem->field, problem->text));
+    }
+    read.normaliseCurve();
+    image = read;
+    return kExitOk;
 }
 
 // An output that names a FIFO, a device or a folder is refused before the unit
 // is asked: writing would hang or replace it. kExitOk or kExitFile.
-int checkOutput(const QString &path)
+int checkOutput(Reply &r, const QString &path)
 {
     QString reason;
     if (path.isEmpty() || isRegularOrMissing(path, &reason))
         return kExitOk;
-    fail(QStringLiteral("cannot write %1: %2").arg(path, reason));
-    return kExitFile;
+    return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(path, reason));
 }
 
-using cliargs::parse;
-using cliargs::Parsed;
-
-int usage(const char *command)
+// Opens the port, or says why not: kExitOk or kExitPort.
+int openPort(Reply &r, CliSession &s, const QString &port)
 {
-    std::fprintf(stderr, "torvo-tci-cli: wrong arguments for %s; see torvo-tci-cli --help\n", command);
-    return kExitUsage;
+    const QString problem = s.open(port);
+    return problem.isEmpty() ? kExitOk : r.fail(kExitPort, problem);
 }
 
 // A read reads the set twice, the second time to verify the first.
 const QString kReadDiffers = QStringLiteral("its first reading (it breaks the curve rules, or it changes)");
 
 // Reads the unit's set, then programs the file's set over it and verifies it.
-int programOnce(CliSession &s, const ParameterImage &fileSet)
+int programOnce(Reply &r, CliSession &s, const ParameterImage &fileSet)
 {
-    int code = s.run(&UnitSession::startRead);
+    const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
-        return reportOperation(code, s, "read before programming", kReadDiffers);
+        return reportOperation(r, code, s, "read before programming", kReadDiffers);
     s.unit().document().restore(withFileFields(s.unit().image(), fileSet), QString(), QString());
-    return reportOperation(s.run(&UnitSession::startProgram), s, "program", QStringLiteral("the set sent"));
+    return reportOperation(r, s.run(&UnitSession::startProgram), s, "program", QStringLiteral("the set sent"));
 }
-
-enum class Storing { Done, CutOff, Stuck, Interrupted };
 
 // Live frames (about three a second) with the storing count standing still
 // before a unit is taken as stuck.
 constexpr int kStuckLiveFrames = 90;
 
 // Follows the unit's storing through its live data, from the first frame after
-// the verify, until a frame reports it done. A unit that falls silent first
-// (the connection lost, 18 ticks without a frame) may hold a half-stored set.
-Storing waitForStoring(CliSession &s, bool json)
+// the verify, until a frame reports it done: kExitOk, or kExitNoAnswer after
+// saying why. A unit that falls silent first (the connection lost, 18 ticks
+// without a frame) may hold a half-stored set.
+int waitForStoring(Reply &r, CliSession &s)
 {
-    const bool terminal = !json && ::isatty(STDOUT_FILENO);
+    enum class Storing { Done, CutOff, Stuck, Interrupted };
+    const bool terminal = !r.json && r.out.isTerminal();
     const int lossesBefore = s.connectionLosses();
     int shown = -1, reached = 0, lastCount = -1, standing = 0, counted = s.liveCount();
     std::optional<Storing> end;
-    s.waitFor(
-        [&] {
-            if (interrupted)
-                end = Storing::Interrupted;
-            else if (!s.connected() || s.connectionLosses() != lossesBefore)
-                end = Storing::CutOff;
-            if (end || s.liveCount() == counted)
-                return end.has_value();
-            counted = s.liveCount();
-            const int countdown = s.lastLive().savingCountdown;
-            if (countdown == 0) {
-                end = Storing::Done;
-                return true;
+    s.waitFor([&] {
+        if (s.interrupted())
+            end = Storing::Interrupted;
+        else if (!s.connected() || s.connectionLosses() != lossesBefore)
+            end = Storing::CutOff;
+        if (end || s.liveCount() == counted)
+            return end.has_value();
+        counted = s.liveCount();
+        const int countdown = s.lastLive().savingCountdown;
+        if (countdown == 0) {
+            end = Storing::Done;
+            return true;
+        }
+        standing = countdown == lastCount ? standing + 1 : 0;
+        lastCount = countdown;
+        if (standing >= kStuckLiveFrames) {
+            end = Storing::Stuck;
+            return true;
+        }
+        const int percent = liverow::storingPercent(static_cast<std::uint16_t>(countdown));
+        reached = percent;
+        if (percent != shown && !r.json) {
+            shown = percent;
+            if (terminal) {
+                const int bars = percent / 5;
+                r.print("\rstoring [" + QByteArray(bars, '#') + QByteArray(20 - bars, '-') + "] "
+                        + QByteArray::number(percent).rightJustified(3) + '%');
+            } else {
+                r.print(QStringLiteral("storing %1%\n").arg(percent));
             }
-            standing = countdown == lastCount ? standing + 1 : 0;
-            lastCount = countdown;
-            if (standing >= kStuckLiveFrames) {
-                end = Storing::Stuck;
-                return true;
-            }
-            const int percent = liverow::storingPercent(static_cast<std::uint16_t>(countdown));
-            reached = percent;
-            if (percent != shown && !json) {
-                shown = percent;
-                if (terminal) {
-                    const int bars = percent / 5;
-                    std::printf("\rstoring [%s%s] %3d%%", QByteArray(bars, '#').constData(),
-                                QByteArray(20 - bars, '-').constData(), percent);
-                } else {
-                    std::printf("storing %d%%\n", percent);
-                }
-                std::fflush(stdout);
-            }
-            return false;
-        },
-        INT_MAX);
+        }
+        return false;
+    });
     const Storing result = end.value_or(Storing::Interrupted);
-    const int at = reached;
     if (result == Storing::Done) {
         if (terminal)
-            std::printf("\rstoring [%s] 100%%\n", QByteArray(20, '#').constData());
-        else if (!json)
-            std::printf("storing done\n");
-        std::fflush(stdout);
-        return result;
+            r.print("\rstoring [" + QByteArray(20, '#') + "] 100%\n");
+        else if (!r.json)
+            r.print(QByteArrayLiteral("storing done\n"));
+        return kExitOk;
     }
     if (terminal && shown >= 0)
-        std::printf("\n");
-    std::fflush(stdout);
+        r.print(QByteArrayLiteral("\n"));
     const QString device = s.unit().lastOpenDevice();
     if (result == Storing::CutOff)
-        fail(QStringLiteral("storing cut off at %1%: the unit's live data stopped on %2; it may hold a half-stored set")
-                 .arg(at)
-                 .arg(device));
-    else if (result == Storing::Stuck)
-        fail(QStringLiteral("storing stuck at %1%: the unit's live data on %2 show no progress").arg(at).arg(device));
-    else
-        fail(QStringLiteral("storing not followed to its end: interrupted at %1%").arg(at));
-    return result;
+        return r.fail(kExitNoAnswer,
+                      QStringLiteral("storing cut off at %1%: the unit's live data stopped on %2; it may hold a "
+                                     "half-stored set")
+                          .arg(reached)
+                          .arg(device));
+    if (result == Storing::Stuck)
+        return r.fail(kExitNoAnswer, QStringLiteral("storing stuck at %1%: the unit's live data on %2 show no progress")
+                                         .arg(reached)
+                                         .arg(device));
+    return r.fail(kExitNoAnswer, QStringLiteral("storing not followed to its end: interrupted at %1%").arg(reached));
 }
 
 // The file a live log goes to. QFile takes a write the system cut short (a
@@ -299,125 +345,107 @@ void cutTornRow(const QString &path)
     }
 }
 
-} // namespace
-
-int commandPorts(const CliOptions &options)
+int commandPorts(Reply &r)
 {
-    if (!options.arguments.isEmpty())
-        return usage("ports");
     const QStringList ports = readPortsSection(settingspaths::settingsFile()).values;
+    const std::vector<SerialDevice> devices = listSerialDevices();
     QJsonArray list;
-    for (const SerialDevice &d : listSerialDevices()) {
+    QString text;
+    for (const SerialDevice &d : devices) {
         const std::optional<int> com = comNumberOf(d, ports);
-        const QString ids = d.vendorId && d.productId
-                                ? QStringLiteral("%1:%2").arg(*d.vendorId, 4, 16, QLatin1Char('0')).arg(*d.productId, 4, 16, QLatin1Char('0'))
-                                : QString();
-        if (options.json) {
-            QJsonObject o{{"path", d.path},          {"stable_path", d.stablePath}, {"description", d.description},
-                          {"manufacturer", d.manufacturer}, {"usb_id", ids},        {"serial_number", d.serialNumber}};
-            o.insert("com", com ? QJsonValue(QStringLiteral("COM%1").arg(*com)) : QJsonValue());
-            list.append(o);
-        } else {
-            std::printf("%s%s\n", qPrintable(d.path), com ? qPrintable(QStringLiteral("  (COM%1)").arg(*com)) : "");
-            if (!d.stablePath.isEmpty())
-                std::printf("    stable name   %s\n", qPrintable(d.stablePath));
-            if (!d.description.isEmpty())
-                std::printf("    description   %s\n", qPrintable(d.description));
-            if (!d.manufacturer.isEmpty())
-                std::printf("    maker         %s\n", qPrintable(d.manufacturer));
-            if (!ids.isEmpty())
-                std::printf("    USB id        %s\n", qPrintable(ids));
-            if (!d.serialNumber.isEmpty())
-                std::printf("    serial number %s\n", qPrintable(d.serialNumber));
+        const QString ids = d.vendorId && d.productId ? QStringLiteral("%1:%2")
+                                                            .arg(*d.vendorId, 4, 16, QLatin1Char('0'))
+                                                            .arg(*d.productId, 4, 16, QLatin1Char('0'))
+                                                      : QString();
+        QJsonObject o{{"path", d.path},          {"stable_path", d.stablePath}, {"description", d.description},
+                      {"manufacturer", d.manufacturer}, {"usb_id", ids},        {"serial_number", d.serialNumber}};
+        o.insert("com", com ? QJsonValue(QStringLiteral("COM%1").arg(*com)) : QJsonValue());
+        list.append(o);
+        text += d.path + (com ? QStringLiteral("  (COM%1)").arg(*com) : QString()) + QLatin1Char('\n');
+        const std::pair<const char *, QString> lines[] = {{"stable name  ", d.stablePath},
+                                                          {"description  ", d.description},
+                                                          {"maker        ", d.manufacturer},
+                                                          {"USB id       ", ids},
+                                                          {"serial number", d.serialNumber}};
+        for (const auto &[label, value] : lines) {
+            if (!value.isEmpty())
+                text += QStringLiteral("    %1 %2\n").arg(QLatin1String(label), value);
         }
     }
-    if (options.json)
-        printJson(list);
-    else if (list.isEmpty() && listSerialDevices().empty())
-        std::printf("no serial devices found\n");
+    if (r.json)
+        r.printJson(list);
+    else
+        r.print(devices.empty() ? QStringLiteral("no serial devices found\n") : text);
     return kExitOk;
 }
 
-int commandInfo(const CliOptions &options)
+int commandInfo(Reply &r, const CliOptions &options, CliSession &s)
 {
-    if (!options.arguments.isEmpty())
-        return usage("info");
-    CliSession s;
-    if (!s.open(options.port))
-        return kExitPort;
+    if (const int code = openPort(r, s, options.port); code != kExitOk)
+        return code;
     const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
-        return reportOperation(code, s, "info", kReadDiffers);
+        return reportOperation(r, code, s, "info", kReadDiffers);
     s.unit().requestLiveData();
-    if (!s.waitFor([&] { return s.hasLive(); }, 2000))
-        return reportOperation(kExitNoAnswer, s, "live data", {});
+    // A live frame comes within a few ticks; 2 s of them is plenty.
+    if (!s.waitFor([&] { return s.hasLive(); }, 2000 / UnitSession::kTickMs))
+        return reportOperation(r, kExitNoAnswer, s, "live data", {});
     const LiveData &live = s.lastLive();
     const QDateTime now = QDateTime::currentDateTime();
-    if (options.json) {
+    if (r.json) {
         QJsonObject o = identityJson(s.unit());
         o.insert("programming_count", live.programmingCount);
         o.insert("live", liverow::json(now, live));
-        printJson(o);
-    } else {
-        const IdentityTexts &t = s.unit().identityTexts();
-        std::printf("unit              %s\n", qPrintable(printable(t.versionText)));
-        std::printf("built             %s %s\n", qPrintable(printable(t.dateText.trimmed())),
-                    qPrintable(printable(t.timeText)));
-        std::printf("protocol version  %d\n", s.unit().identity().version());
-        std::printf("programmed        %d times\n", live.programmingCount);
-        std::printf("engine speed      %d rpm\n", live.rpm);
-        std::printf("supply voltage    %.1f V\n", liveVoltageMillivolts(live.voltageRaw) / 1000.0);
-        std::printf("advance           %d deg\n", live.advance);
-        std::printf("blocking          %s\n", live.blocking != 0 ? "on" : "off");
-        std::printf("neutral switch    %s\n", live.neutral == 0 ? "on" : "off");
-        std::printf("side stand switch %s\n", live.sideStand == 0 ? "on" : "off");
-        std::printf("data error        %s\n", live.dataError != 0 ? "yes" : "no");
+        r.printJson(o);
+        return kExitOk;
     }
+    const IdentityTexts &t = s.unit().identityTexts();
+    r.print(QStringLiteral("unit              %1\n").arg(printable(t.versionText)));
+    r.print(QStringLiteral("built             %1 %2\n").arg(printable(t.dateText.trimmed()), printable(t.timeText)));
+    r.print(QStringLiteral("protocol version  %1\n").arg(s.unit().identity().version()));
+    r.print(QStringLiteral("programmed        %1 times\n").arg(live.programmingCount));
+    r.print(QStringLiteral("engine speed      %1 rpm\n").arg(live.rpm));
+    r.print(QStringLiteral("supply voltage    %1 V\n").arg(liveVoltageMillivolts(live.voltageRaw) / 1000.0, 0, 'f', 1));
+    r.print(QStringLiteral("advance           %1 deg\n").arg(live.advance));
+    r.print(QStringLiteral("blocking          %1\n").arg(live.blocking != 0 ? "on" : "off"));
+    r.print(QStringLiteral("neutral switch    %1\n").arg(live.neutral == 0 ? "on" : "off"));
+    r.print(QStringLiteral("side stand switch %1\n").arg(live.sideStand == 0 ? "on" : "off"));
+    r.print(QStringLiteral("data error        %1\n").arg(live.dataError != 0 ? "yes" : "no"));
     return kExitOk;
 }
 
-int commandRead(const CliOptions &options)
+int commandRead(Reply &r, const CliOptions &options, CliSession &s)
 {
-    Parsed p;
-    if (!parse(options.arguments, {}, false, p))
-        return usage("read");
-    if (const int code = checkOutput(p.output); code != kExitOk)
+    if (const int code = checkOutput(r, options.output); code != kExitOk)
         return code;
-    CliSession s;
-    if (!s.open(options.port))
-        return kExitPort;
+    if (const int code = openPort(r, s, options.port); code != kExitOk)
+        return code;
     const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
-        return reportOperation(code, s, "read", kReadDiffers);
+        return reportOperation(r, code, s, "read", kReadDiffers);
     const ParameterImage &image = s.unit().image();
-    if (!p.output.isEmpty()) {
+    if (!options.output.isEmpty()) {
         QString reason;
-        if (!saveParameterFile(p.output, image, &reason)) {
-            fail(QStringLiteral("cannot write %1: %2").arg(p.output, reason));
-            return kExitFile;
-        }
+        if (!saveParameterFile(options.output, image, &reason))
+            return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(options.output, reason));
     }
-    if (options.json) {
+    if (r.json) {
         QJsonObject o = identityJson(s.unit());
         o.insert("set", setJson(image));
-        printJson(o);
-    } else if (p.output.isEmpty()) {
-        printSetTable(image);
+        r.printJson(o);
+    } else if (options.output.isEmpty()) {
+        r.print(setTable(image));
     }
     return kExitOk;
 }
 
-int commandVerify(const CliOptions &options)
+int commandVerify(Reply &r, const CliOptions &options, CliSession &s)
 {
-    Parsed p;
-    if (!parse(options.arguments, {}, true, p) || !p.output.isEmpty())
-        return usage("verify");
     ParameterImage fileSet;
-    if (const int code = openSetFile(p.file, fileSet); code != kExitOk)
+    if (const int code = openSetFile(r, options.file, options.lenient, fileSet); code != kExitOk)
         return code;
-    CliSession s;
-    if (!s.open(options.port))
-        return kExitPort;
+    if (const int code = openPort(r, s, options.port); code != kExitOk)
+        return code;
     int code = s.run(&UnitSession::startRead);
     ParameterImage unitSet = s.unit().image();
     if (code == kExitDiffers) {
@@ -426,22 +454,22 @@ int commandVerify(const CliOptions &options)
         const auto &answered = s.unit().engine().differingBlock();
         std::copy(answered.begin(), answered.end(), unitSet.bytes.begin());
     } else if (code != kExitOk) {
-        return reportOperation(code, s, "read", kReadDiffers);
+        return reportOperation(r, code, s, "read", kReadDiffers);
     }
     const ParameterImage wanted = withFileFields(unitSet, fileSet);
     const std::vector<SetDifference> differences = setDifferences(unitSet, wanted);
     if (!differences.empty() || code == kExitDiffers) {
-        if (options.json) {
+        if (r.json) {
             QJsonArray list;
             for (const SetDifference &d : differences)
                 list.append(QJsonObject{{"field", d.name}, {"unit", d.unit}, {"file", d.file}});
-            printJson(QJsonObject{{"same", false}, {"differences", list}});
+            r.printJson(QJsonObject{{"same", false}, {"differences", list}});
         } else {
-            std::printf("the unit's set differs from %s:\n", qPrintable(p.file));
+            r.print(QStringLiteral("the unit's set differs from %1:\n").arg(options.file));
             for (const SetDifference &d : differences)
-                std::printf("  %-18s unit %6d   file %6d\n", qPrintable(d.name), d.unit, d.file);
+                r.print(QStringLiteral("  %1 unit %2   file %3\n").arg(d.name, -18).arg(d.unit, 6).arg(d.file, 6));
             if (differences.empty())
-                std::printf("  (it reads back differently from one reading to the next)\n");
+                r.print(QByteArrayLiteral("  (it reads back differently from one reading to the next)\n"));
         }
         return kExitDiffers;
     }
@@ -449,151 +477,197 @@ int commandVerify(const CliOptions &options)
     s.unit().document().restore(wanted, QString(), QString());
     code = s.run(&UnitSession::startVerify);
     if (code != kExitOk)
-        return reportOperation(code, s, "verify", p.file);
-    if (options.json)
-        printJson(QJsonObject{{"same", true}});
+        return reportOperation(r, code, s, "verify", options.file);
+    if (r.json)
+        r.printJson(QJsonObject{{"same", true}});
     else
-        std::printf("the unit holds the set of %s\n", qPrintable(p.file));
+        r.print(QStringLiteral("the unit holds the set of %1\n").arg(options.file));
     return kExitOk;
 }
 
-int commandProgram(const CliOptions &options)
+// The bench: every unit plugged in gets the set, until Ctrl+C. Each unit is
+// named by its number in the run and, for a failure, the reason; the exit
+// code is 0 only when every unit succeeded, else the last failure's.
+int programLoop(Reply &r, const CliOptions &options, CliSession &s, const ParameterImage &fileSet)
 {
-    Parsed p;
-    if (!parse(options.arguments, {QStringLiteral("--no-wait"), QStringLiteral("--loop")}, true, p)
-        || !p.output.isEmpty())
-        return usage("program");
-    const bool noWait = p.flags.contains(QStringLiteral("--no-wait"));
-    const bool loop = p.flags.contains(QStringLiteral("--loop"));
-    ParameterImage fileSet;
-    if (const int code = openSetFile(p.file, fileSet); code != kExitOk)
-        return code;
-    CliSession s;
-    if (!s.open(options.port))
-        return kExitPort;
-    s.unit().showNoConnection();
-
-    if (!loop) {
-        const int code = programOnce(s, fileSet);
-        if (code != kExitOk)
-            return code;
-        if (!noWait && waitForStoring(s, options.json) != Storing::Done)
-            return kExitNoAnswer;
-        if (options.json)
-            printJson(QJsonObject{{"programmed", true}, {"unit", identityJson(s.unit())}});
-        else
-            std::printf("programmed %s\n", qPrintable(printable(s.unit().identityTexts().versionText)));
-        return kExitOk;
-    }
-
-    // The bench: every unit plugged in gets the set, until Ctrl+C.
-    catchInterrupt();
-    int programmed = 0, failed = 0;
-    while (!interrupted) {
-        std::printf("waiting for a unit...\n");
-        std::fflush(stdout);
-        s.waitFor([&] { return s.connected() || interrupted; }, INT_MAX);
-        if (interrupted)
+    const InterruptCatcher catcher(s);
+    r.quietJson = true;
+    int programmed = 0, failed = 0, exitCode = kExitOk;
+    while (!s.interrupted()) {
+        r.say(QStringLiteral("waiting for a unit..."));
+        s.waitFor([&] { return s.connected() || s.interrupted(); });
+        if (s.interrupted())
             break;
-        const bool done = programOnce(s, fileSet) == kExitOk && (noWait || waitForStoring(s, false) == Storing::Done);
-        if (done) {
+        const int number = programmed + failed + 1;
+        int code = programOnce(r, s, fileSet);
+        if (code == kExitOk && !options.noWait)
+            code = waitForStoring(r, s);
+        const QString name = s.unit().identityTexts().versionText;
+        if (code == kExitOk) {
             ++programmed;
-            std::printf("unit %d programmed: %s\n", programmed,
-                        qPrintable(printable(s.unit().identityTexts().versionText)));
+            if (r.json)
+                r.printJsonLine({{"unit", number}, {"programmed", true}, {"name", name}});
+            else
+                r.print(QStringLiteral("unit %1 programmed: %2\n").arg(number).arg(printable(name)));
         } else {
             ++failed;
+            exitCode = code;
+            if (r.json)
+                r.printJsonLine({{"unit", number}, {"programmed", false}, {"error", r.lastError}, {"exit_code", code}});
+            else
+                r.print(QStringLiteral("unit %1 failed: %2\n").arg(number).arg(r.lastError));
         }
-        std::printf("unplug the unit\n");
-        std::fflush(stdout);
+        r.say(QStringLiteral("unplug the unit"));
         // The next unit may answer within a tick or two of this one's going.
         const int losses = s.connectionLosses();
-        s.waitFor([&] { return !s.connected() || s.connectionLosses() != losses || interrupted; }, INT_MAX);
+        s.waitFor([&] { return !s.connected() || s.connectionLosses() != losses || s.interrupted(); });
     }
-    std::printf("%d units programmed, %d failed\n", programmed, failed);
+    if (r.json)
+        r.printJsonLine({{"programmed", programmed}, {"failed", failed}, {"exit_code", exitCode}});
+    else
+        r.print(QStringLiteral("%1 units programmed, %2 failed\n").arg(programmed).arg(failed));
+    return exitCode;
+}
+
+int commandProgram(Reply &r, const CliOptions &options, CliSession &s)
+{
+    ParameterImage fileSet;
+    if (const int code = openSetFile(r, options.file, options.lenient, fileSet); code != kExitOk)
+        return code;
+    if (const int code = openPort(r, s, options.port); code != kExitOk)
+        return code;
+    s.unit().showNoConnection();
+    if (options.loop)
+        return programLoop(r, options, s, fileSet);
+
+    if (const int code = programOnce(r, s, fileSet); code != kExitOk)
+        return code;
+    if (!options.noWait) {
+        if (const int code = waitForStoring(r, s); code != kExitOk)
+            return code;
+    }
+    if (r.json)
+        r.printJson(QJsonObject{{"programmed", true}, {"unit", identityJson(s.unit())}});
+    else
+        r.print(QStringLiteral("programmed %1\n").arg(printable(s.unit().identityTexts().versionText)));
     return kExitOk;
 }
 
-int commandLive(const CliOptions &options)
+int commandLive(Reply &r, const CliOptions &options, CliSession &s)
 {
-    Parsed p;
-    if (!parse(options.arguments, {QStringLiteral("--csv"), QStringLiteral("--json"), QStringLiteral("--duration")},
-               false, p))
-        return usage("live");
-    const bool csv = p.flags.contains(QStringLiteral("--csv"));
-    const bool json = options.json || p.flags.contains(QStringLiteral("--json"));
-    if (csv && json)
-        return usage("live");
-    if (const int code = checkOutput(p.output); code != kExitOk)
+    if (const int code = checkOutput(r, options.output); code != kExitOk)
         return code;
-
-    CliSession s;
-    if (!s.open(options.port))
-        return kExitPort;
-
+    const liverow::Format format = options.csv    ? liverow::Format::Csv
+                                   : options.json ? liverow::Format::Json
+                                                  : liverow::Format::Text;
+    if (const int code = openPort(r, s, options.port); code != kExitOk)
+        return code;
     // Rows reach the file as they come, so a log that is cut off (a hang-up,
-    // a kill, a full disk) keeps what came before. CSV goes through the
-    // window's recorder: rows held for at most a second of their own time,
-    // then written and flushed. JSON and text rows are written and flushed
-    // one by one, as on standard output. The file is started anew.
-    LiveRecorder recorder;
-    std::unique_ptr<QFile> rowFile;
-    const QString outputName = p.output.isEmpty() ? QStringLiteral("standard output") : p.output;
-    if (!p.output.isEmpty()) {
-        auto file = std::make_unique<LogFile>(p.output);
-        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-            fail(QStringLiteral("cannot write %1: %2").arg(p.output, file->errorString()));
-            return kExitFile;
-        }
-        if (!csv) {
-            rowFile = std::move(file);
-        } else if (!recorder.start(std::move(file), p.output)) {
-            fail(QStringLiteral("cannot write %1: %2").arg(p.output, recorder.error()));
-            return kExitFile;
-        }
+    // a kill, a full disk) keeps what came before. CSV rows are held for at
+    // most a second of their own time, as the window's recording holds them;
+    // JSON and text rows are written one by one, as on standard output. An
+    // existing log of the same form and columns is continued, anything else
+    // refused.
+    LiveRecorder recorder(format, format == liverow::Format::Csv ? LiveRecorder::kFlushIntervalMs : 0);
+    if (!options.output.isEmpty()) {
+        auto file = std::make_unique<LogFile>(options.output);
+        if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+            return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(options.output, file->errorString()));
+        if (!recorder.start(std::move(file), options.output))
+            return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(options.output, recorder.error()));
     }
-    QString writeError;
-    auto writeBytes = [&](const QByteArray &bytes) {
-        if (rowFile) {
-            if (rowFile->write(bytes) != bytes.size())
-                writeError = rowFile->errorString();
-        } else if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout)
-                       != static_cast<std::size_t>(bytes.size())
-                   || std::fflush(stdout) != 0) {
-            writeError = QString::fromLocal8Bit(std::strerror(errno));
-        }
-    };
 
-    catchInterrupt();
-    if (csv && !recorder.isRecording())
-        writeBytes(liverow::csvHeader());
-    QObject::connect(&s.unit(), &UnitSession::liveDataReceived, [&](const LiveData &live) {
+    QString writeError;
+    auto writeRow = [&](const QByteArray &bytes) {
+        if (writeError.isEmpty() && !r.out.write(bytes, &writeError) && writeError.isEmpty())
+            writeError = QStringLiteral("the write was cut short");
+    };
+    if (!recorder.isRecording())
+        writeRow(liverow::header(format));
+    const InterruptCatcher catcher(s);
+    QObject::connect(&s.unit(), &UnitSession::liveDataReceived, &s, [&](const LiveData &live) {
         if (!writeError.isEmpty())
             return;
         const QDateTime now = QDateTime::currentDateTime();
-        if (recorder.isRecording()) {
-            if (!recorder.append(now, live))
-                writeError = recorder.error();
-        } else if (csv) {
-            writeBytes(liverow::csvRow(now, live));
-        } else if (json) {
-            writeBytes(QJsonDocument(liverow::json(now, live)).toJson(QJsonDocument::Compact) + '\n');
-        } else {
-            writeBytes(liverow::text(now, live));
-        }
+        if (!recorder.isRecording())
+            writeRow(liverow::row(format, now, live));
+        else if (!recorder.append(now, live))
+            writeError = recorder.error();
     });
-    const qint64 endMs = p.duration >= 0 ? static_cast<qint64>(p.duration * 1000) : -1;
-    QElapsedTimer clock;
-    clock.start();
-    s.waitFor([&] { return interrupted || !writeError.isEmpty() || (endMs >= 0 && clock.elapsed() >= endMs); },
-              INT_MAX);
+    bool timeUp = false;
+    QTimer duration;
+    if (options.durationS >= 0) {
+        // A QTimer counts at most about 24 days; a longer log takes further
+        // rounds of it.
+        qint64 leftMs = static_cast<qint64>(options.durationS * 1000);
+        const auto nextRound = [&] {
+            const int round = static_cast<int>(std::min<qint64>(leftMs, INT_MAX));
+            leftMs -= round;
+            duration.start(round);
+        };
+        duration.setTimerType(Qt::PreciseTimer);
+        duration.setSingleShot(true);
+        QObject::connect(&duration, &QTimer::timeout, &s, [&] {
+            if (leftMs > 0) {
+                nextRound();
+                return;
+            }
+            timeUp = true;
+            s.wake();
+        });
+        nextRound();
+    }
+    s.waitFor([&] { return s.interrupted() || !writeError.isEmpty() || timeUp; });
+    QObject::disconnect(&s.unit(), &UnitSession::liveDataReceived, &s, nullptr);
     if (!recorder.stop() && writeError.isEmpty())
         writeError = recorder.error();
     if (!writeError.isEmpty()) {
-        rowFile.reset();
-        if (!p.output.isEmpty())
-            cutTornRow(p.output);
-        fail(QStringLiteral("cannot write %1: %2").arg(outputName, writeError));
-        return kExitFile;
+        if (!options.output.isEmpty())
+            cutTornRow(options.output);
+        const QString where = options.output.isEmpty() ? QStringLiteral("standard output") : options.output;
+        return r.fail(kExitFile, QStringLiteral("cannot write %1: %2").arg(where, writeError));
     }
     return kExitOk;
+}
+
+} // namespace
+
+int runCommand(const CliOptions &options, CliSession &session, CliOutput &out)
+{
+    Reply r(out, options.json);
+    if (options.command == QLatin1String("ports"))
+        return commandPorts(r);
+    if (options.command == QLatin1String("info"))
+        return commandInfo(r, options, session);
+    if (options.command == QLatin1String("read"))
+        return commandRead(r, options, session);
+    if (options.command == QLatin1String("verify"))
+        return commandVerify(r, options, session);
+    if (options.command == QLatin1String("program"))
+        return commandProgram(r, options, session);
+    if (options.command == QLatin1String("live"))
+        return commandLive(r, options, session);
+    return r.fail(kExitUsage, QStringLiteral("no command \"%1\"; see torvo-tci-cli --help").arg(options.command));
+}
+
+int runCommandLine(const QStringList &arguments, CliSession &session, CliOutput &out)
+{
+    const CommandLine line = parseCommandLine(arguments);
+    switch (line.outcome) {
+    case CommandLine::Outcome::Help:
+        out.write(usageText());
+        return kExitOk;
+    case CommandLine::Outcome::Version:
+        out.write(QByteArrayLiteral("torvo-tci-cli " TORVO_VERSION "\n"));
+        return kExitOk;
+    case CommandLine::Outcome::Usage:
+        // Nothing asked at all: what can be asked, then what is wrong.
+        if (line.options.command.isEmpty() && arguments.isEmpty())
+            out.message(usageText());
+        return Reply(out, line.options.json)
+            .fail(kExitUsage, QStringLiteral("%1; see torvo-tci-cli --help").arg(line.error));
+    case CommandLine::Outcome::Run:
+        break;
+    }
+    return runCommand(line.options, session, out);
 }

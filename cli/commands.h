@@ -1,18 +1,18 @@
 #pragma once
 
+#include "cli/arguments.h"
+
 #include <QStringList>
 
-// The sub-commands. Each returns an exit code (cli/exitcodes.h).
-struct CliOptions
-{
-    QString port;      // --port COMn or a device path; empty: as the window's settings say
-    bool json = false; // machine-readable output
-    QStringList arguments; // what follows the sub-command
-};
+class CliOutput;
+class CliSession;
 
-int commandPorts(const CliOptions &options);
-int commandInfo(const CliOptions &options);
-int commandRead(const CliOptions &options);
-int commandVerify(const CliOptions &options);
-int commandProgram(const CliOptions &options);
-int commandLive(const CliOptions &options);
+// torvo-tci-cli as a library: a command line run on a session (its port
+// opened only by the commands that talk to the unit) with results and
+// messages going to an output. Returns the exit code (cli/exitcodes.h). The
+// program's main() is this over the serial port and the process's standard
+// output; tests run it in process over a scripted unit.
+int runCommandLine(const QStringList &arguments, CliSession &session, CliOutput &out);
+
+// One command as parsed.
+int runCommand(const CliOptions &options, CliSession &session, CliOutput &out);

@@ -1,6 +1,8 @@
 #include "link/liverow.h"
 
+#include <QJsonDocument>
 #include <QLocale>
+#include <QRegularExpression>
 
 
 namespace liverow {
@@ -87,6 +89,42 @@ QByteArray text(const QDateTime &when, const LiveData &live)
         .arg(v.storing)
         .arg(v.dataError != 0 ? QStringLiteral("yes") : QStringLiteral("no"))
         .toUtf8();
+}
+
+QByteArray header(Format format)
+{
+    return format == Format::Csv ? csvHeader() : QByteArray();
+}
+
+QByteArray row(Format format, const QDateTime &when, const LiveData &live)
+{
+    switch (format) {
+    case Format::Csv:
+        return csvRow(when, live);
+    case Format::Json:
+        return QJsonDocument(json(when, live)).toJson(QJsonDocument::Compact) + '\n';
+    case Format::Text:
+        break;
+    }
+    return text(when, live);
+}
+
+bool startsLog(Format format, QByteArrayView firstLine)
+{
+    switch (format) {
+    case Format::Csv:
+        return firstLine == QByteArrayView(csvHeader()).chopped(1);
+    case Format::Json: {
+        const QJsonDocument object = QJsonDocument::fromJson(firstLine.toByteArray());
+        return object.isObject() && object.object().keys() == json({}, {}).keys();
+    }
+    case Format::Text:
+        break;
+    }
+    static const QRegularExpression textRow(QStringLiteral(
+        "^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  +\\d+ rpm  +\\d+\\.\\d V  +\\d+ deg  blocking (on|off)  neutral (on|off)  "
+        "side stand (on|off)  storing \\d+%  data error (yes|no)$"));
+    return textRow.match(QString::fromUtf8(firstLine)).hasMatch();
 }
 
 } // namespace liverow

@@ -78,6 +78,17 @@ IdentityTexts decodeIdentity(const UnitIdentity &identity)
     return texts;
 }
 
+QDate buildDate(const UnitIdentity &identity)
+{
+    const auto &b = identity.bytes;
+    return QDate(2000 + b[UnitIdentity::kYear], monthFromCode(b[UnitIdentity::kMonthCode]), b[UnitIdentity::kDay]);
+}
+
+QTime buildTime(const UnitIdentity &identity)
+{
+    return QTime(identity.bytes[UnitIdentity::kHour], identity.bytes[UnitIdentity::kMinute]);
+}
+
 UnitIdentity encodeIdentity(const IdentityFields &fields)
 {
     UnitIdentity identity;

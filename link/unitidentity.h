@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 
 // The unit's identity block: the 50 payload bytes of a 0x80 or 0xC0 reply.
 struct UnitIdentity
@@ -40,6 +42,12 @@ struct IdentityTexts
 // documented ranges give characters after '9' rather than being clamped. The
 // name bytes are text in code page 1250, the one the unit's maker writes in.
 IdentityTexts decodeIdentity(const UnitIdentity &identity);
+
+// The build date and time the block holds, as a calendar reads them (for
+// ISO 8601 in the command line's JSON); invalid where no calendar has them:
+// an unknown month code, day 0 or 31 February, hour 24 or minute 60.
+QDate buildDate(const UnitIdentity &identity);
+QTime buildTime(const UnitIdentity &identity);
 
 // The unit's month code: the low byte of the sum of the character codes of the
 // month's English three-letter abbreviation (Jan = 74 + 97 + 110 = 281 -> 25).

@@ -18,19 +18,19 @@ constexpr std::array<const char *, ParameterImage::kPoints> kAdvanceSpinners{
 
 // A spinner field: byte, scale, range and step in the control's unit,
 // grouping, default byte, control, file word, place and scale, JSON key and
-// place, name.
+// place, name, unit.
 FieldSpec spinner(ParamField field, int byte, int scale, int minimum, int maximum, int increment, bool grouped,
                   std::uint8_t defaultByte, const char *control, const char *fileWord, int fileIndex,
-                  int fileScale, const char *jsonKey, int jsonIndex, const QString &name)
+                  int fileScale, const char *jsonKey, int jsonIndex, const QString &name, const char *unit)
 {
-    return {field,       byte,    scale,    minimum,   maximum,  increment, grouped, false,
-            defaultByte, control, fileWord, fileIndex, fileScale, jsonKey,  jsonIndex, name};
+    return {field,       byte,    scale,    minimum,   maximum,  increment, grouped, false,    defaultByte,
+            control,     fileWord, fileIndex, fileScale, jsonKey, jsonIndex, name,   unit};
 }
 
 FieldSpec checkBox(ParamField field, int byte, const char *control, const char *fileWord, const char *jsonKey,
                    const QString &name)
 {
-    return {field, byte, 1, 0, 1, 1, false, true, 1, control, fileWord, 0, 1, jsonKey, -1, name};
+    return {field, byte, 1, 0, 1, 1, false, true, 1, control, fileWord, 0, 1, jsonKey, -1, name, ""};
 }
 
 std::array<FieldSpec, kFieldCount> makeTable()
@@ -44,23 +44,23 @@ std::array<FieldSpec, kFieldCount> makeTable()
         // normalised to 2; the others cannot go below 300.
         table[i] = spinner(rpmField(k), I::kRpmAdv + k, 100, k == 0 ? 199 : 300, 20100, 100, true, kDefaultRpm[i],
                            kRpmSpinners[i], "RPM_ADV", k, 100, "rpm", k,
-                           QStringLiteral("RPM point %1").arg(k + 1));
+                           QStringLiteral("RPM point %1").arg(k + 1), "rpm");
         table[i + I::kPoints] = spinner(advanceField(k), I::kAdvance + k, 1, 0, I::kAdvanceMax, 1, false,
                                         kDefaultAdvance[i], kAdvanceSpinners[i], "ADVANCE", k, 1, "advance_deg", k,
-                                        QStringLiteral("Advance point %1").arg(k + 1));
+                                        QStringLiteral("Advance point %1").arg(k + 1), "deg");
     }
     const std::array named{
         spinner(P::Top14, I::kTop14, 1, 2, 9, 1, true, 3, "UpDownPalec13", "TOP", 0, 1, "top_1_4", -1,
-                QStringLiteral("TOP 1,4")),
+                QStringLiteral("TOP 1,4"), ""),
         spinner(P::Top23, I::kTop23, 1, 2, 9, 1, true, 9, "UpDownPalec24", "TOP", 1, 1, "top_2_3", -1,
-                QStringLiteral("TOP 2,3")),
+                QStringLiteral("TOP 2,3"), ""),
         spinner(P::BaseAdv, I::kBaseAdv, 1, 0, 40, 1, true, 5, "UpDownBaseAdv", "BASE_ADV", 0, 1,
-                "base_advance_deg", -1, QStringLiteral("Base advance")),
+                "base_advance_deg", -1, QStringLiteral("Base advance"), "deg"),
         // The limiter's minimum 999 stands for the byte 9 (900 rpm): shown as
         // 999, captured back as 9. The file holds it in hundreds, unlike the
         // curve speeds.
         spinner(P::Limiter, I::kLimiter, 100, 999, 25000, 100, true, 70, "UpDownOmez2", "LIMITER", 0, 1,
-                "limiter_rpm", -1, QStringLiteral("Limiter")),
+                "limiter_rpm", -1, QStringLiteral("Limiter"), "rpm"),
         checkBox(P::Rpm2, I::kRpm2, "CheckBoxRpm2Krat", "RPM2", "tachometer_2x", QStringLiteral("Tachometer 2x")),
         checkBox(P::BlokEnable, I::kBlokEnable, "CheckBoxBlokEnable", "BLOK_ENABLE", "blocking_enable",
                  QStringLiteral("Blocking enable")),
@@ -107,6 +107,16 @@ FieldValues shownValues(const ParameterImage &image)
 bool acceptsValue(const FieldSpec &spec, int value)
 {
     return spec.flag || (value >= spec.minimum && value <= spec.maximum);
+}
+
+int lowestByte(const FieldSpec &spec)
+{
+    return capturedByte(spec, spec.minimum);
+}
+
+int highestByte(const FieldSpec &spec)
+{
+    return capturedByte(spec, spec.maximum);
 }
 
 std::uint8_t capturedByte(const FieldSpec &spec, int value)

@@ -53,6 +53,7 @@ struct FieldSpec
     const char *jsonKey;  // key in the command line's JSON set
     int jsonIndex;        // place in that key's array; -1 for a single value
     QString name;         // "RPM point 3", "TOP 1,4", "Limiter", ...
+    const char *unit;     // of the control's value: "rpm", "deg", or "" (teeth, flags)
 };
 
 const std::array<FieldSpec, kFieldCount> &fieldTable();
@@ -71,6 +72,11 @@ int shownValue(const ParameterImage &image, const FieldSpec &spec);
 FieldValues shownValues(const ParameterImage &image);
 // Whether the control can hold the value; a check box takes any value.
 bool acceptsValue(const FieldSpec &spec, int value);
+// The bytes a control captures, lowest and highest: its range's ends taken
+// in whole steps of the scale (the limiter's 999 is the byte 9, 900 rpm; the
+// first speed's 199 is 1), 0 and 1 for a check box.
+int lowestByte(const FieldSpec &spec);
+int highestByte(const FieldSpec &spec);
 // The byte a control value is captured as: speeds and the limiter in whole
 // hundreds with the remainder dropped (2550 rpm is 25), a flag as 0 or 1.
 std::uint8_t capturedByte(const FieldSpec &spec, int value);

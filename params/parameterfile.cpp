@@ -1,10 +1,12 @@
 #include "params/parameterfile.h"
 
+#include "params/fields.h"
 #include "params/filesave.h"
 #include "params/regularfile.h"
 
 #include <QFile>
 #include <QIODevice>
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string_view>
@@ -66,6 +68,15 @@ class WordScanner
 public:
     explicit WordScanner(QByteArrayView text) : pos(text.data()), end(text.data() + text.size()) {}
 
+    // The line (1-based) of the next word, once white space before it is passed.
+    int line()
+    {
+        skipSpace();
+        return lineNumber;
+    }
+    // The line of the last word or number taken.
+    int lastWordLine() const { return lastLine; }
+
     // The next word, or nothing at the end of the text.
     std::optional<std::string_view> nextWord()
     {
@@ -73,6 +84,7 @@ public:
         if (pos == end)
             return std::nullopt;
         const char *start = pos;
+        lastLine = lineNumber;
         while (pos != end && !isSpace(*pos))
             ++pos;
         return std::string_view(start, static_cast<std::size_t>(pos - start));
@@ -98,19 +110,36 @@ public:
         }
         number = static_cast<std::uint16_t>(value);
         pos = p;
+        lastLine = lineNumber;
         return true;
     }
 
 private:
     void skipSpace()
     {
-        while (pos != end && isSpace(*pos))
-            ++pos;
+        for (; pos != end && isSpace(*pos); ++pos) {
+            if (*pos == '\n')
+                ++lineNumber;
+        }
     }
 
     const char *pos;
     const char *end;
+    int lineNumber = 1;
+    int lastLine = 1;
 };
+
+// The header every reading looks for first: a "KORVELIN_KEY" word followed by
+// the number 16; words before it, and headers of other versions, are passed over.
+bool seekHeader(WordScanner &scanner)
+{
+    std::uint16_t number = 0;
+    while (const auto word = scanner.nextWord()) {
+        if (*word == kHeader && scanner.readNumber(number) && number == kParameterFileVersion)
+            return true;
+    }
+    return false;
+}
 
 // One number variable serves the whole file: a read that fails hands the
 // field the variable's current value, so a short line repeats its last number.
@@ -121,11 +150,10 @@ public:
 
     bool findHeader()
     {
-        while (const auto word = scanner.nextWord()) {
-            if (*word == kHeader && scanner.readNumber(number) && number == kParameterFileVersion)
-                return true;
-        }
-        return false;
+        if (!seekHeader(scanner))
+            return false;
+        number = static_cast<std::uint16_t>(kParameterFileVersion);
+        return true;
     }
 
     void readBody(ParameterImage &image)
@@ -247,7 +275,69 @@ bool ReadParameterFile(QIODevice &in, ParameterImage &image)
     return readParameterText(in.readAll(), image);
 }
 
-OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason)
+std::optional<ParameterFileProblem> strictParameterProblem(QByteArrayView text)
+{
+    WordScanner scanner(text);
+    if (!seekHeader(scanner))
+        return std::nullopt;
+    // Each field as the last of its keyword lines gives it: the number, or
+    // none, and where.
+    struct Given
+    {
+        bool keyword = false;
+        std::optional<std::uint16_t> number;
+        int line = 0;
+    };
+    std::array<Given, kFieldCount> given{};
+    const auto &table = fieldTable();
+    while (const auto word = scanner.nextWord()) {
+        const int keywordLine = scanner.line();
+        // The keyword's fields in the order of their numbers on its line.
+        for (int place = 0; place < ParameterImage::kPoints; ++place) {
+            const auto spec = std::find_if(table.begin(), table.end(), [&](const FieldSpec &f) {
+                return *word == f.fileWord && f.fileIndex == place;
+            });
+            if (spec == table.end())
+                break;
+            Given &g = given[static_cast<std::size_t>(fieldIndex(spec->field))];
+            g.keyword = true;
+            g.line = scanner.line();
+            std::uint16_t number = 0;
+            if (scanner.readNumber(number)) {
+                g.number = number;
+            } else {
+                g.number.reset();
+                g.line = keywordLine;
+            }
+        }
+    }
+    const int lastLine = scanner.lastWordLine();
+    for (const FieldSpec &spec : table) {
+        const Given &g = given[static_cast<std::size_t>(fieldIndex(spec.field))];
+        const QString word = QString::fromLatin1(spec.fileWord);
+        if (!g.keyword)
+            return ParameterFileProblem{lastLine, spec.name, QStringLiteral("the file has no %1 line").arg(word)};
+        if (!g.number)
+            return ParameterFileProblem{g.line, spec.name, QStringLiteral("no number for it on the %1 line").arg(word)};
+        const int byte = *g.number / spec.fileScale;
+        if (byte >= lowestByte(spec) && byte <= highestByte(spec))
+            continue;
+        // In the control's unit; the file's own number too where it differs.
+        const QString unit = *spec.unit ? QStringLiteral(" ") + QLatin1String(spec.unit) : QString();
+        const int value = *g.number * spec.scale / spec.fileScale;
+        const QString asWritten =
+            value != *g.number ? QStringLiteral(" (%1 %2)").arg(word).arg(*g.number) : QString();
+        return ParameterFileProblem{g.line, spec.name,
+                                    QStringLiteral("%1%2%3 is outside %4..%5%2")
+                                        .arg(value)
+                                        .arg(unit, asWritten)
+                                        .arg(lowestByte(spec) * spec.scale)
+                                        .arg(highestByte(spec) * spec.scale)};
+    }
+    return std::nullopt;
+}
+
+OpenResult readParameterFileBytes(const QString &path, QByteArray &content, QString *reason)
 {
     QFile file(path);
     if (!openRegularFile(file, QIODevice::ReadOnly, reason))
@@ -255,11 +345,19 @@ OpenResult openParameterFile(const QString &path, ParameterImage &image, QString
     // A parameter file is a few hundred bytes. Anything beyond the limit is
     // not one of ours: it is refused as having no header instead of being
     // read whole into memory.
-    QByteArray content;
+    content.clear();
     if (!readAtMost(file, kMaxParameterFileBytes, content)) {
         setReason(reason, QStringLiteral("file larger than %1 bytes").arg(kMaxParameterFileBytes));
         return OpenResult::WrongVersion;
     }
+    return OpenResult::Opened;
+}
+
+OpenResult openParameterFile(const QString &path, ParameterImage &image, QString *reason)
+{
+    QByteArray content;
+    if (const OpenResult result = readParameterFileBytes(path, content, reason); result != OpenResult::Opened)
+        return result;
     ParameterImage read = image;
     if (!readParameterText(content, read)) {
         setReason(reason, QStringLiteral("no KORVELIN_KEY %1 header").arg(kParameterFileVersion));

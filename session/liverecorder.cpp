@@ -5,7 +5,7 @@
 
 #include <QFile>
 
-LiveRecorder::LiveRecorder() = default;
+LiveRecorder::LiveRecorder(liverow::Format rowFormat, qint64 rowHoldMs) : format(rowFormat), holdMs(rowHoldMs) {}
 
 LiveRecorder::~LiveRecorder()
 {
@@ -46,12 +46,17 @@ bool LiveRecorder::start(std::unique_ptr<QIODevice> opened, const QString &devic
         failure = QStringLiteral("the file is not open for writing");
         return false;
     }
-    const QByteArray header = liverow::csvHeader();
     if (opened->size() > 0) {
         // Appending to a foreign file would mix our rows into someone else's
-        // data; a file that starts with our header is continued.
-        if (!opened->isReadable() || !opened->seek(0) || opened->read(header.size()) != header) {
-            failure = QStringLiteral("the file holds something else than a live-data recording");
+        // data; a file that starts as ours does, with the same columns, is
+        // continued. The first line of a log is short: a longer one is no
+        // log's.
+        constexpr qint64 kLongestFirstLine = 4096;
+        QByteArray first = opened->isReadable() && opened->seek(0) ? opened->read(kLongestFirstLine) : QByteArray();
+        if (const qsizetype end = first.indexOf('\n'); end >= 0)
+            first.truncate(end);
+        if (!liverow::startsLog(format, first)) {
+            failure = QStringLiteral("the file holds something else than a live-data recording with these columns");
             return false;
         }
         // A last row cut short (a recording killed mid-row, a full disk) is
@@ -66,7 +71,7 @@ bool LiveRecorder::start(std::unique_ptr<QIODevice> opened, const QString &devic
     }
     device = std::move(opened);
     if (device->size() == 0)
-        pending = header;
+        pending = liverow::header(format);
     return writePending();
 }
 
@@ -77,11 +82,11 @@ bool LiveRecorder::append(const QDateTime &when, const LiveData &live)
     const qint64 ms = when.toMSecsSinceEpoch();
     if (pending.isEmpty())
         pendingSinceMs = ms;
-    pending += liverow::csvRow(when, live);
+    pending += liverow::row(format, when, live);
     ++rowCount;
-    // Row time, not a timer: a second of frames is never held longer than the
-    // next frame after it. A clock stepping back writes at once.
-    if (ms - pendingSinceMs >= kFlushIntervalMs || ms < pendingSinceMs)
+    // Row time, not a timer: the rows of the hold time are never held longer
+    // than the next frame after it. A clock stepping back writes at once.
+    if (ms - pendingSinceMs >= holdMs || ms < pendingSinceMs)
         return writePending();
     return true;
 }

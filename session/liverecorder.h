@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/liveframe.h"
+#include "link/liverow.h"
 #include "session/unitsession.h"
 
 #include <QByteArray>
@@ -11,12 +12,13 @@
 
 #include <memory>
 
-// Records live-data frames as CSV rows, the same columns as the command
-// line's `live --csv` (the one writer in link/liverow). Rows are held in
-// memory for at most a second of their own time and then written and
-// flushed, so a crash costs at most the last second; stop() writes the rest.
-// A write error ends the recording and keeps the file's name and the reason
-// for the owner's message.
+// Records live-data frames as rows of a log: the window's CSV recording, the
+// same columns as the command line's `live --csv`, or the command line's
+// JSON and text rows (the one writer in link/liverow). Rows are held in
+// memory for at most a given time of their own (the window's: a second) and
+// then written and flushed, so a crash costs at most that much; stop() writes
+// the rest. A write error ends the recording and keeps the file's name and
+// the reason for the owner's message.
 //
 // It is one more view of a session: following one, it appends a row for each
 // live frame the session receives while recording, stamped with the time of
@@ -28,17 +30,18 @@ class LiveRecorder : public QObject
 public:
     static constexpr qint64 kFlushIntervalMs = 1000;
 
-    LiveRecorder();
+    // holdMs 0 writes and flushes every row as it comes.
+    explicit LiveRecorder(liverow::Format format = liverow::Format::Csv, qint64 holdMs = kFlushIntervalMs);
     ~LiveRecorder() override;
 
     // Records the session's live frames from now on, while recording.
     void follow(const UnitSession &session);
 
-    // Opens the file for appending. A new or empty file gets the header; a
-    // file that holds anything else than a recording, or a path that names no
-    // regular file (a folder, a FIFO, a device), is refused rather than
-    // spoiled. A last row cut short is ended before the first new one. False
-    // with error() when it cannot be used.
+    // Opens the file for appending. A new or empty file gets the header (CSV);
+    // a file that holds anything else than a recording of the same form and
+    // columns, or a path that names no regular file (a folder, a FIFO, a
+    // device), is refused rather than spoiled. A last row cut short is ended
+    // before the first new one. False with error() when it cannot be used.
     bool start(const QString &path);
     // The same over a device the caller opened (read-write or write-only);
     // name is what error() reports. An empty device gets the header.
@@ -72,6 +75,8 @@ private:
     bool writePending();
     void fail(const QString &reason);
 
+    liverow::Format format;
+    qint64 holdMs;
     std::unique_ptr<QIODevice> device;
     QString name;
     QString failure;

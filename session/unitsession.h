@@ -16,15 +16,19 @@
 // One unit on one serial port: the port, the receive poll, the set being
 // edited (its SetDocument), the unit's identity, the language of the reports
 // and the transfer engine. It has no widgets and no timer; whoever owns it
-// calls tick() every 55 ms. The window, the command-line tool, the chart and
-// the recorder are views of it: they change the set through its document,
-// start operations through it, and hear back through its and the document's
-// signals. Nothing else talks to the port.
+// calls tick() every kTickMs (55 ms), on a precise timer. The window, the
+// command-line tool, the chart and the recorder are views of it: they change
+// the set through its document, start operations through it, and hear back
+// through its and the document's signals. Nothing else talks to the port.
 class UnitSession : public QObject
 {
     Q_OBJECT
 
 public:
+    // The tick every front end drives the session with; the engine counts
+    // all its times in these ticks.
+    static constexpr int kTickMs = 55;
+
     enum class OpenResult {
         Opened,
         NoPort,  // a port number outside 1..10 opens nothing and says nothing

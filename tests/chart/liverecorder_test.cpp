@@ -98,31 +98,58 @@ TEST(LiveRecorder, RowsReachTheFileOnceASecondOfRowTimeHasPassed)
     EXPECT_TRUE(recorder.isRecording());
 }
 
-TEST(LiveRecorder, ContinuesItsOwnFileAndRefusesAForeignOne)
+// A file is continued only by rows of its own form and columns, as the
+// command line's `live -o` and the window's recording continue theirs; any
+// other file is refused and left as it was. With no hold time every row is
+// in the file as soon as it is taken.
+TEST(LiveRecorder, ContinuesALogOfItsOwnColumnsAndRefusesAnyOther)
 {
-    QTemporaryDir dir;
-    const QString ours = dir.filePath(QStringLiteral("ours.csv"));
+    using liverow::Format;
+    const QByteArray jsonRow = liverow::row(Format::Json, kStart, kFrames[0].live);
+    const struct
     {
-        LiveRecorder first;
-        ASSERT_TRUE(first.start(ours));
-        first.append(kStart, kFrames[0].live);
-    }
-    LiveRecorder second;
-    ASSERT_TRUE(second.start(ours)) << second.error().toStdString();
-    second.append(kStart.addMSecs(kFrames[1].atMs), kFrames[1].live);
-    second.stop();
-    EXPECT_EQ(contents(ours).toStdString(), (kHeader + kFrames[0].expectedRow + kFrames[1].expectedRow).toStdString());
+        Format format;
+        QByteArray other; // a file of other columns
+    } cases[] = {
+        {Format::Csv, "item,price\nbolt,3\n"},
+        {Format::Csv, "time,rpm,voltage_v\n2026-05-01T12:00:00.000Z,0,0.800\n"},
+        {Format::Csv, kHeader.chopped(1) + ",extra\n"},
+        {Format::Json, QByteArray(jsonRow).replace("\"rpm\"", "\"speed\"")},
+        {Format::Json, kHeader},
+        {Format::Text, kHeader},
+        {Format::Text, liverow::text(kStart, kFrames[0].live).replace(" rpm ", " 1/min ")},
+    };
+    QTemporaryDir dir;
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.format));
+        const QString ours = dir.filePath(QStringLiteral("ours%1").arg(++n));
+        {
+            LiveRecorder first(c.format, 0);
+            ASSERT_TRUE(first.start(ours));
+            ASSERT_TRUE(first.append(kStart, kFrames[0].live));
+            EXPECT_EQ(contents(ours), liverow::header(c.format) + liverow::row(c.format, kStart, kFrames[0].live));
+        }
+        LiveRecorder second(c.format, 0);
+        ASSERT_TRUE(second.start(ours)) << second.error().toStdString();
+        second.append(kStart.addMSecs(kFrames[1].atMs), kFrames[1].live);
+        second.stop();
+        EXPECT_EQ(contents(ours).toStdString(),
+                  (liverow::header(c.format) + liverow::row(c.format, kStart, kFrames[0].live)
+                   + liverow::row(c.format, kStart.addMSecs(kFrames[1].atMs), kFrames[1].live))
+                      .toStdString());
 
-    const QString foreign = dir.filePath(QStringLiteral("prices.csv"));
-    QFile file(foreign);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("item,price\nbolt,3\n");
-    file.close();
-    LiveRecorder third;
-    EXPECT_FALSE(third.start(foreign));
-    EXPECT_FALSE(third.isRecording());
-    EXPECT_FALSE(third.error().isEmpty());
-    EXPECT_EQ(contents(foreign), QByteArray("item,price\nbolt,3\n"));
+        const QString other = dir.filePath(QStringLiteral("other%1").arg(n));
+        QFile file(other);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.other);
+        file.close();
+        LiveRecorder third(c.format);
+        EXPECT_FALSE(third.start(other)) << c.other.constData();
+        EXPECT_FALSE(third.isRecording());
+        EXPECT_FALSE(third.error().isEmpty());
+        EXPECT_EQ(contents(other), c.other);
+    }
 }
 
 // Kept rows end in a line break; a recording killed mid-row does not.

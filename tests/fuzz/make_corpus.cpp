@@ -296,6 +296,8 @@ int main(int argc, char **argv)
     ok &= put(root, "fuzz_cli_arguments", "long_duration.bin", commandLine({"live", "--duration", "1e308", "--json"}));
     ok &= put(root, "fuzz_cli_arguments", "duration_last.bin", commandLine({"live", "--duration", "2", "-o", "r", "--duration"}));
     ok &= put(root, "fuzz_cli_arguments", "odd.bin", commandLine({"verify", "--port", "--help", "a.ign", "b.ign", "--duration", "1e3"}));
+    ok &= put(root, "fuzz_cli_arguments", "lenient.bin",
+              commandLine({"--port=/dev/ttyUSB0", "verify", "--lenient", "--", "-old.ign"}));
 
     if (!ok) {
         std::fprintf(stderr, "could not write the corpus\n");

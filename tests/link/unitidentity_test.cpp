@@ -93,6 +93,29 @@ TEST(IdentityTexts, BuildsVersionDateAndTime)
     }
 }
 
+// The build date and time as a calendar reads them, for ISO 8601 output;
+// what no calendar has stays invalid rather than becoming another day.
+TEST(IdentityBuild, DateAndTimeAsACalendarReadsThem)
+{
+    const struct
+    {
+        const char *what;
+        Bytes bytes;
+        const char *date, *time; // ISO 8601; empty: invalid
+    } cases[] = {
+        {"25 January 2003, 16:21", Bytes{}, "2003-01-25", "16:21"},
+        {"31 December 2099, 23:59", Bytes{{'T', 'C', 'I'}, 7, 31, 12, 99, 23, 59, {}}, "2099-12-31", "23:59"},
+        {"31 February", Bytes{{'T', 'C', 'I'}, 7, 31, monthCode(2), 3, 0, 0, {}}, "", "00:00"},
+        {"day 0, hour 24", Bytes{{'T', 'C', 'I'}, 7, 0, 25, 3, 24, 0, {}}, "", ""},
+        {"an unknown month code, minute 60", Bytes{{'T', 'C', 'I'}, 7, 1, 0, 3, 12, 60, {}}, "", ""},
+    };
+    for (const auto &c : cases) {
+        const UnitIdentity id = identityOf(c.bytes);
+        EXPECT_EQ(buildDate(id).toString(Qt::ISODate).toStdString(), c.date) << c.what;
+        EXPECT_EQ(buildTime(id).toString(QStringLiteral("HH:mm")).toStdString(), c.time) << c.what;
+    }
+}
+
 TEST(IdentityTexts, AnAllZeroBlockGivesAnEmptyVersion)
 {
     const IdentityTexts texts = decodeIdentity(UnitIdentity{});

@@ -318,6 +318,52 @@ TEST(ParameterFileReader, SignedAndOverflowingWordsAreNoNumbers)
     }
 }
 
+// The command line's strict reading names the first field, in file order,
+// that a file leaves out or holds beyond what its control can hold; the
+// tolerant reader would have taken the last number read or a wrapped byte.
+TEST(ParameterFileStrict, NamesTheLineAndTheFieldOfWhatIsMissingOrOutOfRange)
+{
+    const auto replaced = [](const std::string &from, const std::string &to) {
+        std::string text = kDefaultFile;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const struct
+    {
+        const char *what;
+        std::string text;
+        std::optional<ParameterFileProblem> problem;
+    } cases[] = {
+        {"the file the writer writes", kDefaultFile, std::nullopt},
+        {"a header and nothing else", "KORVELIN_KEY 16\r\n",
+         ParameterFileProblem{1, "RPM point 1", "the file has no RPM_ADV line"}},
+        {"no LIMITER line", replaced("LIMITER        70 \r\n", ""),
+         ParameterFileProblem{8, "Limiter", "the file has no LIMITER line"}},
+        {"nine speeds", replaced(" 10000 ", ""), ParameterFileProblem{3, "RPM point 10", "no number for it on the RPM_ADV line"}},
+        {"a number beyond 16 bits", replaced("  5000 ", " 70000 "),
+         ParameterFileProblem{3, "RPM point 5", "no number for it on the RPM_ADV line"}},
+        {"a speed below its control", replaced("  2000 ", "   250 "),
+         ParameterFileProblem{3, "RPM point 2", "250 rpm is outside 300..20100 rpm"}},
+        {"an advance beyond 60", replaced("   20    25", "   75    25"),
+         ParameterFileProblem{4, "Advance point 3", "75 deg is outside 0..60 deg"}},
+        {"a limiter in rpm instead of hundreds", replaced("LIMITER        70", "LIMITER      7000"),
+         ParameterFileProblem{7, "Limiter", "700000 rpm (LIMITER 7000) is outside 900..25000 rpm"}},
+        {"the lowest limiter", replaced("LIMITER        70", "LIMITER         9"), std::nullopt},
+        {"a flag of 2", replaced("RPM2            1", "RPM2            2"),
+         ParameterFileProblem{8, "Tachometer 2x", "2 is outside 0..1"}},
+        {"a field given twice, the last one whole", kDefaultFile + "\r\nLIMITER 999 LIMITER 90", std::nullopt},
+        {"no header: the tolerant reader's refusal", "LIMITER 70", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        const std::optional<ParameterFileProblem> problem = strictParameterProblem(QByteArray::fromStdString(c.text));
+        EXPECT_EQ(problem.has_value(), c.problem.has_value()) << c.what;
+        if (problem && c.problem) {
+            EXPECT_EQ(problem->line, c.problem->line) << c.what;
+            EXPECT_EQ(problem->field.toStdString(), c.problem->field.toStdString()) << c.what;
+            EXPECT_EQ(problem->text.toStdString(), c.problem->text.toStdString()) << c.what;
+        }
+    }
+}
+
 TEST(ParameterFileOpen, RefusesWhatCannotBeReadAndKeepsTheImage)
 {
     QTemporaryDir dir;
