@@ -3,6 +3,7 @@
 #include "link/portnames.h"
 #include "link/receivepoll.h"
 #include "link/serialtransport.h"
+#include "settings/settingsfile.h"
 
 class UnitSession::Host : public TransferHost
 {
@@ -129,7 +130,7 @@ QString UnitSession::deviceName() const
 {
     if (!deviceOverride.isEmpty())
         return deviceOverride;
-    return portDeviceName(port_, portsFile);
+    return portDeviceName(port_, readPortsSection(portsFile).value(port_));
 }
 
 void UnitSession::requestLiveData()

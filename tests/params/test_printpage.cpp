@@ -23,7 +23,7 @@ TEST(PrintPage, TheDateLineIsEnglishAlsoForGermanAndCzechForCzechWithoutTheTimeZ
         {7, QLocale(QLocale::English, QLocale::UnitedStates), std::nullopt},
     };
     for (const auto &c : cases) {
-        const std::optional<QString> line = printDateLine(c.language, when, c.locale);
+        const std::optional<QString> line = printDateLine(Language(c.language), when, c.locale);
         EXPECT_EQ(line.has_value(), c.expected.has_value()) << "language " << int(c.language);
         if (line && c.expected) {
             EXPECT_EQ(line->toStdString(), c.expected->toStdString()) << c.locale.name().toStdString();
