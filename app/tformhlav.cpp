@@ -302,13 +302,8 @@ void TFormHlav::applyCommandLine(const QStringList &arguments)
 {
     if (arguments.isEmpty())
         return;
-    const QString &first = arguments.first();
-    if (first == QLatin1String("ENGLISH"))
-        unit.language().setIndex(language::kEnglish);
-    else if (first == QLatin1String("CESKY"))
-        unit.language().setIndex(language::kCzech);
-    else if (first == QLatin1String("DEUTSCH"))
-        unit.language().setIndex(language::kGerman);
+    if (const std::optional<Language> chosen = Language::fromCommandWord(arguments.first()))
+        unit.language().setIndex(chosen->index());
 }
 
 void TFormHlav::MenuExitClick()
@@ -319,7 +314,7 @@ void TFormHlav::MenuExitClick()
 void TFormHlav::MenuAboutClick()
 {
     if (formAbout) {
-        formAbout->setLanguage(unit.language().index());
+        formAbout->setLanguage(unit.language());
         formAbout->exec();
     }
 }

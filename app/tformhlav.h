@@ -120,8 +120,6 @@ public:
     using DocumentOpener = std::function<bool(const QUrl &)>;
     void setDocumentOpener(DocumentOpener opener) { documentOpener = std::move(opener); }
     void setManualFolders(const QStringList &folders) { manualFolders = folders; }
-    // The manual of a language index; empty for an index without one.
-    static QString manualFileName(std::uint8_t languageIndex);
     static QStringList defaultManualFolders();
 
     // Sets a label's text; labels that size to their text follow it.

@@ -73,7 +73,7 @@ void TFormHlav::MenuOpenClick()
             break;
         case OpenResult::WrongVersion:
             // The set and the screen stay as they were.
-            if (const std::optional<QString> text = ignVersionMessage(unit.language().index())) {
+            if (const std::optional<QString> text = unit.language().ignFileVersionMessage()) {
                 QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), *text,
                                 QMessageBox::Ok, this);
                 box.setObjectName(QStringLiteral("IgnVersionBox"));

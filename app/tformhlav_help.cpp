@@ -9,20 +9,6 @@
 #include <QMessageBox>
 #include <QUrl>
 
-QString TFormHlav::manualFileName(std::uint8_t languageIndex)
-{
-    switch (languageIndex) {
-    case language::kEnglish:
-        return QStringLiteral("manual_en.html");
-    case language::kGerman:
-        return QStringLiteral("manual_de.html");
-    case language::kCzech:
-        return QStringLiteral("manual_cs.html");
-    default:
-        return {}; // the French index has no manual
-    }
-}
-
 QStringList TFormHlav::defaultManualFolders()
 {
     // Beside the program in the build folder, and where an installation puts them.
@@ -33,7 +19,7 @@ QStringList TFormHlav::defaultManualFolders()
 
 void TFormHlav::MenuContensClick()
 {
-    const QString name = manualFileName(unit.language().index());
+    const QString name = unit.language().manualFileName();
     if (name.isEmpty())
         return;
     const QStringList folders = manualFolders.isEmpty() ? defaultManualFolders() : manualFolders;

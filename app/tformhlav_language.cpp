@@ -15,22 +15,13 @@
 
 void TFormHlav::applyLanguage()
 {
-    switch (unit.language().index()) {
-    case language::kEnglish:
-        MenuEnglishClick();
-        break;
-    case language::kGerman:
-        MenuGermanClick();
-        break;
-    case language::kCzech:
-        MenuCzechClick();
-        break;
-    default:
+    if (unit.language().inMenu()) {
+        selectLanguage(unit.language().index());
+    } else {
         // Index 2 applies no set: design texts and an empty message table.
         // No language of the menu is the current one, so none carries the mark.
         for (QAction *item : {ui->MenuEnglish, ui->MenuCzech, ui->MenuGerman})
             item->setChecked(false);
-        break;
     }
 }
 

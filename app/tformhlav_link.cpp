@@ -3,7 +3,6 @@
 #include "app/tformhlav.h"
 
 #include "i18n/extracaptions.h"
-#include "link/portnames.h"
 #include "link/portopenproblem.h"
 #include "link/telemetry.h"
 #include "settings/settingsfile.h"
@@ -228,7 +227,7 @@ void TFormHlav::showFirstRunHint()
 {
     // A first run, most likely: nothing mapped, and nothing answers on the
     // port start-up opened. Said once; the menus' hints take the bar after it.
-    if (unitAnswered || hasPortMappings(settingspaths::settingsFile()))
+    if (unitAnswered || readPortsSection(settingspaths::settingsFile()).anyKey)
         return;
     const std::uint8_t language = unit.language().index();
     ui->StatusBar1->showMessage(extraText(portAdviceTexts(language).firstRun)

@@ -45,7 +45,7 @@ void TFormHlav::SpeedButtonPrintClick()
 {
     // The date line replaces the status caption and stays for the report's
     // time; a language without a line keeps the caption there was.
-    unit.status().showNotice(printDateLine(unit.language().index(), QDateTime::currentDateTime()));
+    unit.status().showNotice(printDateLine(unit.language().printDateLead(), QDateTime::currentDateTime()));
     // Paper takes no button face: the page shows the controls on white.
     const QPalette screenPalette = palette();
     QPalette paper = screenPalette;

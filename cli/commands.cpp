@@ -6,10 +6,12 @@
 #include "cli/output.h"
 #include "link/liverow.h"
 #include "link/serialdevices.h"
+#include "params/fields.h"
 #include "params/parameterfile.h"
 #include "params/regularfile.h"
 #include "params/setdiff.h"
 #include "session/liverecorder.h"
+#include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
 
 #include <QDateTime>
@@ -88,34 +90,39 @@ public:
     QString lastError;
 };
 
+// The set as the field table names it: a curve's points as arrays, the rest
+// as single values, the flags as true or false.
 QJsonObject setJson(const ParameterImage &image)
 {
-    QJsonArray rpm, advance;
-    for (int k = 0; k < ParameterImage::kPoints; ++k) {
-        rpm.append(image.rpmAdv(k) * 100);
-        advance.append(image.advance(k));
+    QJsonObject set;
+    for (const FieldSpec &spec : fieldTable()) {
+        const int value = fieldValue(image, spec);
+        const QJsonValue json = spec.flag ? QJsonValue(value != 0) : QJsonValue(value);
+        const QString key = QString::fromLatin1(spec.jsonKey);
+        if (spec.jsonIndex < 0) {
+            set.insert(key, json);
+        } else {
+            QJsonArray points = set.value(key).toArray();
+            points.append(json);
+            set.insert(key, points);
+        }
     }
-    return {{"rpm", rpm},
-            {"advance_deg", advance},
-            {"top_1_4", image[ParameterImage::kTop14]},
-            {"top_2_3", image[ParameterImage::kTop23]},
-            {"base_advance_deg", image[ParameterImage::kBaseAdv]},
-            {"limiter_rpm", image[ParameterImage::kLimiter] * 100},
-            {"tachometer_2x", image[ParameterImage::kRpm2] != 0},
-            {"blocking_enable", image[ParameterImage::kBlokEnable] != 0}};
+    return set;
 }
 
 QString setTable(const ParameterImage &image)
 {
+    const auto value = [&image](ParamField field) { return fieldValue(image, fieldSpec(field)); };
+    const auto onOff = [&value](ParamField field) { return QLatin1String(value(field) != 0 ? "on" : "off"); };
     QString text = QStringLiteral("point    rpm  advance\n");
     for (int k = 0; k < ParameterImage::kPoints; ++k)
-        text += QStringLiteral("%1  %2  %3\n").arg(k + 1, 5).arg(image.rpmAdv(k) * 100, 5).arg(image.advance(k), 5);
-    text += QStringLiteral("base advance     %1\n").arg(image[ParameterImage::kBaseAdv]);
-    text += QStringLiteral("limiter          %1 rpm\n").arg(image[ParameterImage::kLimiter] * 100);
-    text += QStringLiteral("TOP 1,4          %1\n").arg(image[ParameterImage::kTop14]);
-    text += QStringLiteral("TOP 2,3          %1\n").arg(image[ParameterImage::kTop23]);
-    text += QStringLiteral("tachometer 2x    %1\n").arg(image[ParameterImage::kRpm2] != 0 ? "on" : "off");
-    text += QStringLiteral("blocking enable  %1\n").arg(image[ParameterImage::kBlokEnable] != 0 ? "on" : "off");
+        text += QStringLiteral("%1  %2  %3\n").arg(k + 1, 5).arg(value(rpmField(k)), 5).arg(value(advanceField(k)), 5);
+    text += QStringLiteral("base advance     %1\n").arg(value(ParamField::BaseAdv));
+    text += QStringLiteral("limiter          %1 rpm\n").arg(value(ParamField::Limiter));
+    text += QStringLiteral("TOP 1,4          %1\n").arg(value(ParamField::Top14));
+    text += QStringLiteral("TOP 2,3          %1\n").arg(value(ParamField::Top23));
+    text += QStringLiteral("tachometer 2x    %1\n").arg(onOff(ParamField::Rpm2));
+    text += QStringLiteral("blocking enable  %1\n").arg(onOff(ParamField::BlokEnable));
     return text;
 }
 
@@ -340,12 +347,12 @@ void cutTornRow(const QString &path)
 
 int commandPorts(Reply &r)
 {
-    const QString ini = settingspaths::settingsFile();
+    const QStringList ports = readPortsSection(settingspaths::settingsFile()).values;
     const std::vector<SerialDevice> devices = listSerialDevices();
     QJsonArray list;
     QString text;
     for (const SerialDevice &d : devices) {
-        const std::optional<int> com = comNumberOf(d, ini);
+        const std::optional<int> com = comNumberOf(d, ports);
         const QString ids = d.vendorId && d.productId ? QStringLiteral("%1:%2")
                                                             .arg(*d.vendorId, 4, 16, QLatin1Char('0'))
                                                             .arg(*d.productId, 4, 16, QLatin1Char('0'))

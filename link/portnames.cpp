@@ -1,11 +1,6 @@
 #include "link/portnames.h"
 
-#include "params/regularfile.h"
-
 #include <QDir>
-#include <QFile>
-
-#include <SimpleIni.h>
 
 namespace {
 bool hasControlCharacter(const QString &text)
@@ -32,51 +27,28 @@ QString devicePath(const QString &device)
     return device.startsWith(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
 }
 #endif
-
-// Loads the settings file for its [PORTS] section; false for a missing file, a
-// folder, a FIFO or a device, without a word: the mapping is an optional
-// convenience, not a setting the tool owns. Only the first MiB is read, as the
-// settings are: the device chooser looks up several times a second, and a
-// stray huge file must not be loaded each time.
-bool loadPorts(const QString &settingsIniPath, CSimpleIniA &ini)
-{
-    QFile file(settingsIniPath);
-    if (settingsIniPath.isEmpty() || !openRegularFile(file, QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = file.read(kMaxSettingsFileBytes);
-    ini.SetUnicode(true);
-    return ini.LoadData(data.constData(), static_cast<size_t>(data.size())) >= 0;
-}
 } // namespace
 
-QString portMapping(int portNumber, const QString &settingsIniPath)
+QString mappedDevice(const QString &portsValue)
 {
 #ifdef Q_OS_WIN
-    Q_UNUSED(portNumber);
-    Q_UNUSED(settingsIniPath);
+    Q_UNUSED(portsValue);
     return {};
 #else
-    CSimpleIniA ini;
-    if (portNumber < kFirstPort || portNumber > kLastPort || !loadPorts(settingsIniPath, ini))
-        return {};
-    const QByteArray key = QStringLiteral("COM%1").arg(portNumber).toLatin1();
-    const char *value = ini.GetValue("PORTS", key.constData(), nullptr);
-    if (value == nullptr)
-        return {};
-    const QString device = QString::fromUtf8(value).trimmed();
+    const QString device = portsValue.trimmed();
     return plausibleDevice(device) ? devicePath(device) : QString();
 #endif
 }
 
-QString portDeviceName(int portNumber, const QString &settingsIniPath)
+QString portDeviceName(int portNumber, const QString &portsValue)
 {
     if (portNumber < kFirstPort || portNumber > kLastPort)
         return {};
 #ifdef Q_OS_WIN
-    Q_UNUSED(settingsIniPath);
+    Q_UNUSED(portsValue);
     return QStringLiteral("COM%1").arg(portNumber);
 #else
-    const QString mapped = portMapping(portNumber, settingsIniPath);
+    const QString mapped = mappedDevice(portsValue);
     return mapped.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(portNumber - 1) : mapped;
 #endif
 }
@@ -89,14 +61,4 @@ QString typedDeviceName(const QString &text)
 #else
     return plausibleDevice(device) ? QDir::cleanPath(devicePath(device)) : QString();
 #endif
-}
-
-bool hasPortMappings(const QString &settingsIniPath)
-{
-    CSimpleIniA ini;
-    if (!loadPorts(settingsIniPath, ini))
-        return false;
-    CSimpleIniA::TNamesDepend keys;
-    ini.GetAllKeys("PORTS", keys);
-    return !keys.empty();
 }

@@ -52,11 +52,11 @@ std::vector<SerialDevice> listSerialDevices()
     return devices;
 }
 
-std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath)
+std::optional<int> comNumberOf(const SerialDevice &device, const QStringList &portsValues)
 {
     const QString target = resolvedDevicePath(device.path);
     for (int n = kFirstPort; n <= kLastPort; ++n) {
-        const QString named = portDeviceName(n, settingsIniPath);
+        const QString named = portDeviceName(n, portsValues.value(n - 1));
 #ifdef Q_OS_WIN
         if (named.compare(device.path, Qt::CaseInsensitive) == 0)
             return n;

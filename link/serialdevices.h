@@ -37,7 +37,9 @@ QString resolvedDevicePath(const QString &path);
 
 // The COM number (1..10) whose [PORTS] mapping, or whose default device, names
 // this device, following links; nothing when no COM number reaches it.
-std::optional<int> comNumberOf(const SerialDevice &device, const QString &settingsIniPath);
+// portsValues holds the [PORTS] values of COM1..COM10 (index n - 1), empty or
+// missing where there is none.
+std::optional<int> comNumberOf(const SerialDevice &device, const QStringList &portsValues);
 
 // The names under root (/dev) a serial device may go by, for completing a
 // typed path: every entry of the folder itself that is not a folder, and

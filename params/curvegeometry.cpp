@@ -1,5 +1,7 @@
 #include "params/curvegeometry.h"
 
+#include "params/fields.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -85,8 +87,16 @@ ParameterImage dragPoint(const ParameterImage &image, int k, double newRpm, doub
     // NaN from a degenerate plot must not reach the integer conversion.
     const double hundreds = std::isfinite(newRpm) ? std::round(newRpm / 100.0) : image.rpmAdv(k);
     const double degrees = std::isfinite(newAdvance) ? std::round(newAdvance) : image.advance(k);
-    result.rpmAdv(k) = static_cast<std::uint8_t>(std::clamp(hundreds, 0.0, 255.0));
-    result.advance(k) = static_cast<std::uint8_t>(std::clamp(degrees, 0.0, double{ParameterImage::kAdvanceMax}));
+    // Held within the point's spinners' ranges, as an edit would be; the
+    // curve's own rules then order the speeds.
+    const FieldSpec &speed = fieldSpec(rpmField(k));
+    const FieldSpec &advance = fieldSpec(advanceField(k));
+    const auto byteWithin = [](double value, const FieldSpec &spec) {
+        return static_cast<std::uint8_t>(std::clamp(value, static_cast<double>(capturedByte(spec, spec.minimum)),
+                                                    static_cast<double>(capturedByte(spec, spec.maximum))));
+    };
+    result.rpmAdv(k) = byteWithin(hundreds, speed);
+    result.advance(k) = byteWithin(degrees, advance);
     result.normaliseCurve();
     return result;
 }

@@ -372,17 +372,3 @@ bool saveParameterFile(const QString &path, const ParameterImage &image, QString
 {
     return saveFileContents(path, parameterFileText(image), reason);
 }
-
-std::optional<QString> ignVersionMessage(std::uint8_t languageIndex)
-{
-    switch (languageIndex) {
-    case 0:
-        return QStringLiteral("Unmatched version of *.ign file!");
-    case 1:
-        return QStringLiteral("Uneinig Version der Datendatei *.ign!");
-    case 3:
-        return QStringLiteral("Neshodná verze souboru *.ign!");
-    default:
-        return std::nullopt; // French and unknown indexes show no message
-    }
-}

@@ -75,7 +75,3 @@ OpenResult readParameterFileBytes(const QString &path, QByteArray &content, QStr
 // file is refused untouched; a symbolic link to one is written through.
 // Returns false with the reason on any failure.
 bool saveParameterFile(const QString &path, const ParameterImage &image, QString *reason = nullptr);
-
-// The message box text for a file without a version-16 header, by language
-// index: English 0, German 1, Czech 3. French (2) and any other index show none.
-std::optional<QString> ignVersionMessage(std::uint8_t languageIndex);

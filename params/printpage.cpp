@@ -37,22 +37,12 @@ QString longTimeFormatWithoutZone(const QLocale &locale)
 
 } // namespace
 
-std::optional<QString> printDateLine(std::uint8_t languageIndex, const QDateTime &when,
+std::optional<QString> printDateLine(const std::optional<QString> &lead, const QDateTime &when,
                                      const QLocale &locale)
 {
-    QString lead;
-    switch (languageIndex) {
-    case 0: // English
-    case 1: // German prints the English line: the German set has none of its own
-        lead = QStringLiteral("Date and Time of printing:  ");
-        break;
-    case 3: // Czech
-        lead = QStringLiteral("Datum a čas tisku:  ");
-        break;
-    default:
+    if (!lead)
         return std::nullopt;
-    }
-    return lead + locale.toString(when.date(), QLocale::ShortFormat) + QStringLiteral("    ")
+    return *lead + locale.toString(when.date(), QLocale::ShortFormat) + QStringLiteral("    ")
            + locale.toString(when.time(), longTimeFormatWithoutZone(locale));
 }
 

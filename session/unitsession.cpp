@@ -4,6 +4,7 @@
 #include "link/receivepoll.h"
 #include "link/serialtransport.h"
 #include "link/telemetry.h"
+#include "settings/settingsfile.h"
 
 // Every engine event goes to the status presenter first, then out as the
 // session's signal, so a listener of the signal finds the report already
@@ -152,7 +153,7 @@ QString UnitSession::deviceName() const
 {
     if (!deviceOverride.isEmpty())
         return deviceOverride;
-    return portDeviceName(port_, portsFile);
+    return portDeviceName(port_, readPortsSection(portsFile).value(port_));
 }
 
 void UnitSession::requestLiveData()

@@ -21,6 +21,7 @@ namespace {
 constexpr char kFormSection[] = "FORM_HLAV";
 constexpr char kIgnitionSection[] = "IGNITION";
 constexpr char kIgnAllKey[] = "CheckBoxIgnAll->Checked";
+constexpr char kPortsSection[] = "PORTS";
 
 // A settings file is a few hundred bytes; the cap only keeps a stray huge file
 // from being loaded whole at start-up.
@@ -243,16 +244,34 @@ bool writeSettings(const QString &iniPath, const StoredSettings &values, QString
     return writeIniValues(iniPath, valuesOf(values), reason);
 }
 
+PortsSection readPortsSection(const QString &iniPath)
+{
+    PortsSection ports;
+    QByteArray data;
+    CSimpleIniA ini;
+    if (iniPath.isEmpty() || !readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+        return ports;
+    CSimpleIniA::TNamesDepend keys;
+    ini.GetAllKeys(kPortsSection, keys);
+    ports.anyKey = !keys.empty();
+    for (int n = 1; n <= PortsSection::kComCount; ++n) {
+        const QByteArray key = "COM" + QByteArray::number(n);
+        if (const char *value = ini.GetValue(kPortsSection, key.constData(), nullptr))
+            ports.values[n - 1] = QFile::decodeName(value).trimmed();
+    }
+    return ports;
+}
+
 bool writePortMapping(const QString &iniPath, int comNumber, const QString &device, QString *reason)
 {
-    if (comNumber < 1 || comNumber > 10 || device.isEmpty() || device.contains(QLatin1Char('\n'))
+    if (comNumber < 1 || comNumber > PortsSection::kComCount || device.isEmpty() || device.contains(QLatin1Char('\n'))
         || device.contains(QLatin1Char('\r'))) {
         if (reason)
             *reason = QStringLiteral("COM%1 cannot be mapped to \"%2\"").arg(comNumber).arg(device);
         return false;
     }
     return writeIniValues(iniPath,
-                          {IniValue{QByteArrayLiteral("PORTS"), QStringLiteral("COM%1").arg(comNumber).toLatin1(),
+                          {IniValue{kPortsSection, "COM" + QByteArray::number(comNumber),
                                     QFile::encodeName(device.trimmed())}},
                           reason);
 }

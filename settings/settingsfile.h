@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -53,6 +54,30 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
 // lose part of it), or cannot be written; *reason then says why, naming the
 // file. A symbolic link to the file is written through and stays a link.
 bool writeSettings(const QString &iniPath, const StoredSettings &values, QString *reason = nullptr);
+
+// The [PORTS] section, where the technician or the device chooser maps a COM
+// number to a device (COM1=/dev/ttyUSB0). Read and written here only, by the
+// same rules as the other keys: names without case, and of a key given twice
+// the first counts, which is also the line writePortMapping changes.
+struct PortsSection
+{
+    static constexpr int kComCount = 10;
+    // COM1..COM10's values, index n - 1: the text after "=" without white
+    // space around it; empty where the key is missing.
+    QStringList values = QStringList(kComCount);
+    // The section holds a key, of any name: something has been mapped.
+    bool anyKey = false;
+
+    // COM n's value; empty for a number outside 1..10.
+    QString value(int comNumber) const { return values.value(comNumber - 1); }
+};
+
+// Reads the [PORTS] section. A missing or unreadable file, or a path that names
+// no regular file (a folder, a FIFO, a device), has an empty section, without
+// a word: the mapping is an optional convenience. Only the first MiB is read,
+// as for the settings: the device chooser looks up every second, and a stray
+// huge file must not be loaded each time.
+PortsSection readPortsSection(const QString &iniPath);
 
 // Maps COM n (1..10) to a device in the [PORTS] section: writes that one key
 // at once and keeps every other line of the file as it is. The file and its

@@ -2,6 +2,7 @@
 
 #include "i18n/extracaptions.h"
 #include "link/portnames.h"
+#include "settings/settingsfile.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -155,10 +156,12 @@ QString DeviceChooser::usbIdText(const SerialDevice &device)
 
 void DeviceChooser::refresh()
 {
+    // [PORTS] as it is now: the technician may have edited it meanwhile.
+    const PortsSection ports = readPortsSection(iniPath);
     std::vector<Row> now;
     if (lister) {
         for (SerialDevice &device : lister()) {
-            const std::optional<int> com = comNumberOf(device, iniPath);
+            const std::optional<int> com = comNumberOf(device, ports.values);
             const QString resolved = resolvedDevicePath(device.path);
             now.push_back(Row{std::move(device), com, resolved});
         }
@@ -181,7 +184,7 @@ void DeviceChooser::refresh()
     // leaves no row chosen and the field as it was, so OK never maps a device
     // the technician did not pick.
     if (!pathTouched && path->text().isEmpty()) {
-        QString proposal = portMapping(presetCom, iniPath);
+        QString proposal = mappedDevice(ports.value(presetCom));
         const int row = defaultRow();
         if (proposal.isEmpty() && row >= 0)
             proposal = rows[static_cast<std::size_t>(row)].device.preferredPath();

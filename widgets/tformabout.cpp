@@ -70,25 +70,14 @@ void TFormAbout::FormCreate()
     move(screenplace::centredByHalves(QSize(kOuterWidth, kOuterHeight)));
 }
 
-QString TFormAbout::captionFor(std::uint8_t languageIndex, const QString &current)
+QString TFormAbout::captionFor(Language language, const QString &current)
 {
-    switch (languageIndex) {
-    case language::kEnglish:
-        return QStringLiteral("About Torvo_TCI");
-    case language::kGerman:
-        return QStringLiteral("Über Programm Torvo_TCI");
-    case language::kFrench:
-        return QStringLiteral("Information Torvo_TCI");
-    case language::kCzech:
-        return QStringLiteral("O programu Torvo TCI");
-    default:
-        return current;
-    }
+    return language.aboutCaption().value_or(current);
 }
 
 void TFormAbout::FormActivate()
 {
-    setWindowTitle(captionFor(languageIndex, windowTitle()));
+    setWindowTitle(captionFor(language, windowTitle()));
 }
 
 void TFormAbout::Button1Click()

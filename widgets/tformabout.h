@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/language.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -20,9 +22,10 @@ public:
 
     explicit TFormAbout(QWidget *parent = nullptr);
 
-    // The caption follows the language of the moment each time the window opens.
-    static QString captionFor(std::uint8_t languageIndex, const QString &current);
-    void setLanguage(std::uint8_t index) { languageIndex = index; }
+    // The caption follows the language of the moment each time the window
+    // opens; an index that is no language keeps the current one.
+    static QString captionFor(Language language, const QString &current);
+    void setLanguage(Language value) { language = value; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -36,5 +39,5 @@ private:
     QLabel *LabelDate = nullptr;
     QLabel *LabelTime = nullptr;
     QLabel *LabelExit = nullptr;
-    std::uint8_t languageIndex = 0;
+    Language language;
 };

@@ -3,6 +3,9 @@
 #include "support/fake_transport.h"
 
 #include "app/tformhlav.h"
+#include "link/serialdevices.h"
+#include "session/unitsession.h"
+#include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
 #include "widgets/devicechooser.h"
 
@@ -305,4 +308,38 @@ TEST_F(ChooseDeviceTest, TheComOpeningErrorSaysWhatToDoAboutTheReason)
         window.reset();
     }
     QFile::remove(held);
+}
+
+// A hand-edited file with COM1 given twice: every reader of [PORTS] takes the
+// first, and the chooser's OK rewrites that same line, the second kept.
+TEST(PortsGivenTwice, EveryReaderTakesTheFirstAndAMappingRewritesIt)
+{
+    const QString ini = settingspaths::settingsFile();
+    writeAll(ini, "[PORTS]\nCOM1 = /dev/ttyUSB0\n; an older adapter\ncom1=/dev/ttyACM0\n");
+    const std::function<QString()> readers[] = {
+        [&] { return readPortsSection(ini).value(1); },
+        [&] {
+            UnitSession session(std::make_unique<FakeTransport>());
+            session.setPortsFile(ini);
+            return session.deviceName();
+        },
+        [&] { return DeviceChooser(nullptr, ini, 1, 0).pathEdit()->text(); },
+        [&] {
+            // The command line's "ports": the listed device that is COM1.
+            const QStringList ports = readPortsSection(ini).values;
+            for (const char *path : {"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/pts/4"}) {
+                SerialDevice listed;
+                listed.path = QString::fromLatin1(path);
+                if (comNumberOf(listed, ports) == 1)
+                    return listed.path;
+            }
+            return QString();
+        },
+    };
+    for (const char *device : {"/dev/ttyUSB0", "/dev/pts/4"}) {
+        for (std::size_t i = 0; i < std::size(readers); ++i)
+            EXPECT_EQ(readers[i]().toStdString(), device) << "reader " << i;
+        ASSERT_TRUE(writePortMapping(ini, 1, QStringLiteral("/dev/pts/4")));
+    }
+    EXPECT_EQ(readAll(ini).toStdString(), "[PORTS]\nCOM1 = /dev/pts/4\n; an older adapter\ncom1=/dev/ttyACM0\n");
 }

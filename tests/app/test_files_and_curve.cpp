@@ -138,7 +138,7 @@ TEST_F(FilesAndCurveTest, AForeignFileIsRefusedInTheCurrentLanguage)
         QStringList expected;
     } cases[] = {
         {&TFormHlav::MenuEnglishClick, {"Unmatched version of *.ign file!"}},
-        {&TFormHlav::MenuGermanClick, {"Uneinig Version der Datendatei *.ign!"}},
+        {&TFormHlav::MenuGermanClick, {"Datei *.ign ist nicht kompatiebel!"}},
         {&TFormHlav::MenuCzechClick, {QString::fromUtf8("Neshodná verze souboru *.ign!")}},
     };
     const ParameterImage before = window->session().image();

@@ -41,6 +41,12 @@ QString deviceFrom(QByteArrayView bytes)
     return QStringLiteral("/dev/") + name;
 }
 
+// The device COM n opens, as the session finds it.
+QString deviceOf(int com, const QString &path)
+{
+    return portDeviceName(com, readPortsSection(path).value(com));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -67,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::array<int, 2> others{com % kLastPort + 1, static_cast<int>(text.size() % kLastPort) + 1};
     std::array<QString, 2> before;
     for (std::size_t i = 0; i < others.size(); ++i)
-        before[i] = portDeviceName(others[i], path);
+        before[i] = deviceOf(others[i], path);
     const StoredSettings settingsBefore = readSettings(path, StoredSettings{});
 
     QString reason;
@@ -79,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     fuzzRequire(com >= kFirstPort && com <= kLastPort, "a COM number outside 1..10 was mapped", detail);
     const QByteArray after = "\nnow:\n" + fileBytes(path);
-    fuzzRequire(portDeviceName(com, path) == device.trimmed(), "the mapping did not read back",
-                detail + "\nread [" + portDeviceName(com, path).toUtf8() + "]" + after);
+    fuzzRequire(deviceOf(com, path) == device.trimmed(), "the mapping did not read back",
+                detail + "\nread [" + deviceOf(com, path).toUtf8() + "]" + after);
     for (std::size_t i = 0; i < others.size(); ++i) {
         if (others[i] != com)
-            fuzzRequire(portDeviceName(others[i], path) == before[i], "another COM number changed its device",
+            fuzzRequire(deviceOf(others[i], path) == before[i], "another COM number changed its device",
                         detail + "\nCOM" + QByteArray::number(others[i]) + after);
     }
     fuzzRequire(readSettings(path, StoredSettings{}) == settingsBefore, "the window's settings changed",

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -17,14 +18,8 @@ TEST(SerialDevices, TheComNumberFollowsThePortsMappingAndLinks)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     ASSERT_TRUE(QFile::link(d.filePath("ttyUSB1"), d.filePath("usb-FTDI_TTL232R_A1B2-if00-port0")));
-    const QString ini = d.filePath("Torvo_TCI.ini");
-    QFile file(ini);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("[PORTS]\nCOM2=%1\nCOM5=%2\n")
-                   .arg(d.filePath("ttyUSB0"), d.filePath("usb-FTDI_TTL232R_A1B2-if00-port0"))
-                   .toUtf8());
-    file.close();
-
+    const QStringList ports{QString(), d.filePath("ttyUSB0"), QString(), QString(),
+                            d.filePath("usb-FTDI_TTL232R_A1B2-if00-port0")};
     const struct
     {
         const char *device;
@@ -37,11 +32,11 @@ TEST(SerialDevices, TheComNumberFollowsThePortsMappingAndLinks)
     for (const auto &c : cases) {
         SerialDevice device;
         device.path = d.filePath(c.device);
-        EXPECT_EQ(comNumberOf(device, ini), c.com) << c.device;
+        EXPECT_EQ(comNumberOf(device, ports), c.com) << c.device;
     }
     SerialDevice onBoard;
     onBoard.path = QStringLiteral("/dev/ttyS3");
-    EXPECT_EQ(comNumberOf(onBoard, ini), 4) << "COM4 is /dev/ttyS3 when [PORTS] does not name it";
+    EXPECT_EQ(comNumberOf(onBoard, ports), 4) << "COM4 is /dev/ttyS3 when [PORTS] does not name it";
 
     SerialDevice usb;
     usb.path = QStringLiteral("/dev/ttyUSB0");

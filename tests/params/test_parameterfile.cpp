@@ -462,21 +462,3 @@ TEST(ParameterFileSave, AFailedSaveLeavesTheEarlierFileIntact)
     EXPECT_FALSE(reason.isEmpty());
     EXPECT_EQ(readFile(path), earlier);
 }
-
-TEST(ParameterFileMessage, VersionTextByLanguage)
-{
-    const struct
-    {
-        int language;
-        std::optional<QString> want;
-    } cases[] = {
-        {0, QStringLiteral("Unmatched version of *.ign file!")},
-        {1, QStringLiteral("Uneinig Version der Datendatei *.ign!")},
-        {2, std::nullopt},
-        {3, QStringLiteral("Neshodná verze souboru *.ign!")},
-        {4, std::nullopt},
-        {255, std::nullopt},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(ignVersionMessage(static_cast<std::uint8_t>(c.language)), c.want) << "language " << c.language;
-}

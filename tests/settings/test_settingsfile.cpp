@@ -329,38 +329,3 @@ TEST(SettingsWrite, FailureLeavesTheFilesAsTheyWereAndSaysWhy)
 }
 
 } // namespace
-
-TEST(PortMapping, WritesOneKeyAndKeepsEveryOtherByte)
-{
-    QTemporaryDir dir;
-    const QString ini = QDir(dir.path()).filePath("Torvo_TCI.ini");
-    const struct
-    {
-        const char *before;
-        int com;
-        const char *device;
-        const char *after;
-    } cases[] = {
-        {"", 3, "/dev/serial/by-id/usb-A", "[PORTS]\nCOM3=/dev/serial/by-id/usb-A\n"},
-        {"; mine\n[FORM_HLAV]\nLeft = 5 \n", 1, "/dev/ttyUSB0", "; mine\n[FORM_HLAV]\nLeft = 5 \n[PORTS]\nCOM1=/dev/ttyUSB0\n"},
-        {"[PORTS]\r\n; adapters\r\nCOM1=/dev/ttyS0\r\nCOM2 = /dev/old \r\n[X]\r\n", 2, "/dev/new",
-         "[PORTS]\r\n; adapters\r\nCOM1=/dev/ttyS0\r\nCOM2 = /dev/new \r\n[X]\r\n"},
-    };
-    for (const auto &c : cases) {
-        QFile::remove(ini);
-        if (*c.before) {
-            QFile f(ini);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(c.before);
-        }
-        QString reason;
-        ASSERT_TRUE(writePortMapping(ini, c.com, QString::fromUtf8(c.device), &reason)) << reason.toStdString();
-        QFile f(ini);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll().toStdString(), std::string(c.after)) << "before: " << c.before;
-    }
-    QString reason;
-    EXPECT_FALSE(writePortMapping(ini, 11, "/dev/x", &reason));
-    EXPECT_FALSE(writePortMapping(ini, 1, "", &reason));
-    EXPECT_FALSE(reason.isEmpty());
-}
