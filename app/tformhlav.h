@@ -237,7 +237,7 @@ private:
     bool leavesUndoKeyToWindow(QLineEdit *edit, const QKeyEvent *key) const;
 
     // What the session reports, shown on the controls.
-    void showStatus(const TransferStatus &status);
+    void showStatus(const StatusReport &status);
     void showLiveData(const LiveData &live);
     void showVersionMismatch(const QString &text);
     void showPortLost(const QString &device, const QString &reason);

@@ -82,5 +82,5 @@ void TFormHlav::MenuOpenClick()
             break;
         }
     }
-    unit.hideStatus();
+    unit.status().hideStatus();
 }

@@ -190,7 +190,7 @@ void TFormHlav::MenuNewClick()
     // No question: the defaults replace the shown set at once. The unit's
     // reserved bytes and the remembered file name stay.
     unit.document().newSet();
-    unit.hideStatus();
+    unit.status().hideStatus();
 }
 
 void TFormHlav::EditExit(QObject *sender)

@@ -41,10 +41,13 @@ void TFormHlav::bindSession()
 {
     // Direct connections: the session reports from inside the tick or a
     // command, and the window shows it before the next step runs.
-    connect(&unit, &UnitSession::statusChanged, this, &TFormHlav::showStatus);
-    connect(&unit, &UnitSession::connectionShown, this,
+    // The status label, the progress gauge and "No Connection" show what the
+    // presenter makes of the engine's reports.
+    const StatusPresenter *status = &unit.status();
+    connect(status, &StatusPresenter::statusChanged, this, &TFormHlav::showStatus);
+    connect(status, &StatusPresenter::connectionShown, this,
             [this](bool shown) { ui->LabelSpojeni->setVisible(shown); });
-    connect(&unit, &UnitSession::liveVersionStale, this, [this] { ui->LabelVersion->hide(); });
+    connect(status, &StatusPresenter::liveVersionStale, this, [this] { ui->LabelVersion->hide(); });
     connect(&unit, &UnitSession::versionMismatch, this,
             [this](const QString &text, int) { showVersionMismatch(text); });
     connect(&unit, &UnitSession::liveDataReceived, this, &TFormHlav::showLiveData);
@@ -254,7 +257,7 @@ void TFormHlav::MenuReadClick()
 
 // ---- What the session reports
 
-void TFormHlav::showStatus(const TransferStatus &status)
+void TFormHlav::showStatus(const StatusReport &status)
 {
     setLabelText(ui->LabelHlaseni, status.caption);
     setBackground(ui->LabelHlaseni, status.red ? QColor(255, 0, 0) : palette().color(QPalette::Button));

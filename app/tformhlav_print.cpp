@@ -45,20 +45,20 @@ void TFormHlav::SpeedButtonPrintClick()
 {
     // The date line replaces the status caption and stays for the report's
     // time; a language without a line keeps the caption there was.
-    unit.showNotice(printDateLine(unit.language(), QDateTime::currentDateTime()));
+    unit.status().showNotice(printDateLine(unit.language().printDateLead(), QDateTime::currentDateTime()));
     // Paper takes no button face: the page shows the controls on white.
     const QPalette screenPalette = palette();
     QPalette paper = screenPalette;
     paper.setColor(QPalette::Window, Qt::white);
     setPalette(paper);
-    unit.setPrinting(true);
+    unit.status().setPrinting(true);
 
     QString problem;
     const QString pdf = printWindow(&problem);
 
     // Restored whether the print worked or not: a failed print must not leave
     // the connection indicator hidden for the rest of the run.
-    unit.setPrinting(false);
+    unit.status().setPrinting(false);
     ui->LabelHlaseni->hide();
     setPalette(screenPalette);
     if (!problem.isEmpty()) {

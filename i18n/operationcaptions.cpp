@@ -9,19 +9,19 @@ namespace {
 
 struct CaptionRow
 {
-    Operation operation;
+    OperationCaption operation;
     std::u16string_view english, german, czech;
 };
 
 constexpr std::array<CaptionRow, 3> kRows{{
-    {Operation::Program, u"Program device:", u"Programmieren:", u"Programování:"},
-    {Operation::Verify, u"Verify device:", u"Vergleichen:", u"Verifikace:"},
-    {Operation::Read, u"Read device:", u"Lesen:", u"Čtení:"},
+    {OperationCaption::Program, u"Program device:", u"Programmieren:", u"Programování:"},
+    {OperationCaption::Verify, u"Verify device:", u"Vergleichen:", u"Verifikace:"},
+    {OperationCaption::Read, u"Read device:", u"Lesen:", u"Čtení:"},
 }};
 
 } // namespace
 
-std::optional<QString> operationCaption(Operation operation, std::uint8_t languageIndex)
+std::optional<QString> operationCaption(OperationCaption operation, std::uint8_t languageIndex)
 {
     for (const CaptionRow &row : kRows) {
         if (row.operation != operation)

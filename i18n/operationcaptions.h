@@ -7,10 +7,10 @@
 
 // The three transfer operations a user can start, as far as their status
 // caption is concerned (programming after a change uses Program's).
-enum class Operation { Program, Verify, Read };
+enum class OperationCaption { Program, Verify, Read };
 
 // The status caption shown when the operation starts. These are fixed per
 // language rather than message table entries. The French index has no
 // caption, nor has any index without a column: the caller then leaves the
 // label's current text alone.
-std::optional<QString> operationCaption(Operation operation, std::uint8_t languageIndex);
+std::optional<QString> operationCaption(OperationCaption operation, std::uint8_t languageIndex);

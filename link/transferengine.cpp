@@ -1,28 +1,8 @@
 #include "link/transferengine.h"
 
-#include "i18n/language.h"
-#include "i18n/operationcaptions.h"
-
 #include <algorithm>
 
 namespace {
-
-// The red report of a step that ran out of sendings, by the mode that failed.
-Msg failureMessage(TransferMode mode)
-{
-    switch (mode) {
-    case TransferMode::Programming:
-        return Msg::MsgProgramError;
-    case TransferMode::Verifying:
-        return Msg::MsgVerifyError;
-    case TransferMode::Reading:
-        return Msg::MsgReadError;
-    case TransferMode::Idle:
-        break;
-    }
-    // Idle never fails; Count reads as the empty text.
-    return Msg::Count;
-}
 
 bool payloadMatchesImage(const Frame &frame, const ParameterImage &image)
 {
@@ -30,73 +10,11 @@ bool payloadMatchesImage(const Frame &frame, const ParameterImage &image)
                       image.bytes.begin());
 }
 
-const QString kOk = QStringLiteral(": OK");
-
 } // namespace
 
-TransferEngine::TransferEngine(TransferHost &host, const ParameterImage &image, UnitIdentity &identity,
-                               const UiLanguage &language)
-    : host(host), image(image), identity(identity), language(language)
+TransferEngine::TransferEngine(TransferHost &host, const ParameterImage &image, UnitIdentity &identity)
+    : host(host), image(image), identity(identity)
 {
-}
-
-// ---- The report ------------------------------------------------------------------
-
-void TransferEngine::report()
-{
-    host.statusChanged(shown);
-}
-
-void TransferEngine::setCaption(const QString &caption, bool red)
-{
-    shown.caption = caption;
-    shown.red = red;
-    report();
-}
-
-void TransferEngine::setStatusVisible(bool visible)
-{
-    shown.visible = visible;
-    report();
-}
-
-void TransferEngine::setGaugeMax(int max)
-{
-    if (max == 0)
-        return;
-    shown.gaugeMax = max;
-    shown.gaugeProgress = std::clamp(shown.gaugeProgress, 0, std::max(0, max));
-    report();
-}
-
-void TransferEngine::setGaugeProgress(int progress)
-{
-    shown.gaugeProgress = std::clamp(progress, 0, std::max(0, shown.gaugeMax));
-    report();
-}
-
-void TransferEngine::setGaugeVisible(bool visible)
-{
-    shown.gaugeVisible = visible;
-    report();
-}
-
-void TransferEngine::hideStatus()
-{
-    shown.visible = false;
-    shown.gaugeVisible = false;
-    report();
-}
-
-void TransferEngine::showNotice(const std::optional<QString> &caption)
-{
-    shown.red = false;
-    if (caption)
-        shown.caption = *caption;
-    statusTime = kStatusTicks;
-    shown.visible = true;
-    shown.gaugeVisible = false;
-    report();
 }
 
 // ---- Start commands ----------------------------------------------------------
@@ -106,7 +24,7 @@ void TransferEngine::start(TransferMode newMode, std::uint8_t code, Operation st
     mode = newMode;
     command = code;
     attempts = 1;
-    operation = started;
+    current = started;
     failure = TransferFailure::None;
     beginStep();
     host.operationStarted(started);
@@ -116,25 +34,22 @@ void TransferEngine::startProgram()
 {
     start(TransferMode::Programming, kCmdProgramBlock0, Operation::Program);
     sendTransferFrame();
-    showStartStatus(Operation::Program);
 }
 
 void TransferEngine::startVerify()
 {
     // A verify reports its own result: the programming report of an earlier
-    // Program would otherwise replace "Verify: OK" for the rest of its 200
-    // ticks (a read forgets it on every tick for the same reason).
+    // Program would otherwise replace "Verify: OK" for the rest of its
+    // display time (a read forgets it on every tick for the same reason).
     programmed = false;
     start(TransferMode::Verifying, kCmdReadBlock1, Operation::Verify);
     sendTransferFrame();
-    showStartStatus(Operation::Verify);
 }
 
 void TransferEngine::startRead()
 {
     start(TransferMode::Reading, kCmdReadBlock0, Operation::Read);
     sendTransferFrame();
-    showStartStatus(Operation::Read);
     host.readStarted();
 }
 
@@ -145,19 +60,7 @@ void TransferEngine::startProgramAfterChange()
     // as the step's second attempt once the wait reaches the resend count,
     // 1 to 4 ticks from now. Edits committed in quick succession thus
     // restart the operation without sending a frame each.
-    showStartStatus(Operation::Program);
     programmed = false;
-}
-
-void TransferEngine::showStartStatus(Operation started)
-{
-    // French and indices without a language keep the caption that was there.
-    const std::optional<QString> caption = operationCaption(started, language.index());
-    setCaption(caption.value_or(shown.caption), false);
-    statusTime = kStatusTicks;
-    setStatusVisible(true);
-    setGaugeProgress(0);
-    setGaugeVisible(true);
 }
 
 // ---- The tick --------------------------------------------------------------------
@@ -184,30 +87,23 @@ void TransferEngine::tick()
         break;
     }
 
-    // 3. The status display counts down its time on screen.
-    if (statusTime > 0) {
-        --statusTime;
-        setStatusVisible(!printingNow);
-    } else {
-        shown.visible = false;
-        shown.gaugeVisible = false;
-        report();
-        programmed = false;
-    }
+    // 3. The connection watch.
+    watchConnection();
 
-    // 4. The connection indicator.
-    if (silence < kSilenceLimit) {
-        ++silence;
-        host.connectionShown(false);
-    } else {
-        host.connectionShown(!printingNow);
-        // A version warning from the last live frame is stale without a connection.
-        if (!printingNow)
-            host.liveVersionStale();
-    }
-
-    // 5. The owner's last step (the curve row of the live engine speed).
+    // 4. The owner's last step (the report's display time, the curve row of
+    //    the live engine speed).
     host.tickDone();
+}
+
+void TransferEngine::watchConnection()
+{
+    const bool now = silence < kSilenceLimit;
+    if (now)
+        ++silence;
+    if (now != connected) {
+        connected = now;
+        host.connectionChanged(now);
+    }
 }
 
 void TransferEngine::stepOperation()
@@ -235,16 +131,22 @@ void TransferEngine::beginStep()
     stepSawDiffering = false;
 }
 
+TransferStep TransferEngine::step() const
+{
+    if (mode == TransferMode::Verifying)
+        return TransferStep::Verify;
+    return blockNumber(command) == 0 ? TransferStep::Identity : TransferStep::Block;
+}
+
 void TransferEngine::fail()
 {
     failure = stepSawDiffering ? TransferFailure::Differed
               : stepSawBadCheck ? TransferFailure::BadCheck
                                 : TransferFailure::NoReply;
-    setCaption(language.text(failureMessage(mode)), true);
-    statusTime = kStatusTicks;
+    const TransferStep failed = step();
     mode = TransferMode::Idle;
     programmed = false;
-    host.operationFailed(operation);
+    host.operationFailed(current, failed, failure);
 }
 
 void TransferEngine::stepIdle()
@@ -257,27 +159,17 @@ void TransferEngine::stepIdle()
         host.sendFrame(liveDataRequest());
     }
 
-    if (saving != 0) {
-        setCaption(language.text(Msg::MsgSaving), false);
-        statusTime = kStatusTicks;
-        setGaugeMax(100);
-        // Signed on purpose: a count above the start gives a negative value,
-        // which the gauge clamps to its minimum.
-        setGaugeProgress(100 * (kSavingStart - static_cast<int>(saving)) / kSavingStart);
-        host.storingProgress(shown.gaugeProgress);
-    } else {
-        setGaugeMax(1);
-        if (programmed) {
-            setCaption(language.text(Msg::MsgProgramming) + kOk, shown.red);
-            setGaugeProgress(shown.gaugeMax);
-        }
-    }
+    if (saving != 0)
+        host.storingProgress(unitStoringPercent(saving));
+    else
+        host.notStoring(programmed);
 }
 
 void TransferEngine::sendTransferFrame()
 {
     replyWait = 0;
     host.sendFrame(transferFrame(command, mode == TransferMode::Reading, image));
+    host.attemptSent(step(), attempts);
 }
 
 // ---- Received frames -------------------------------------------------------------
@@ -348,11 +240,7 @@ void TransferEngine::replyReadIdentity(const Frame &frame)
         versionMismatch(identity.version());
         return;
     }
-    setGaugeProgress(shown.gaugeProgress + 1);
-    command = kCmdReadBlock1;
-    attempts = 1;
-    beginStep();
-    sendTransferFrame();
+    startBlockStep(kCmdReadBlock1);
 }
 
 void TransferEngine::replyReadBlock(const Frame &frame)
@@ -373,11 +261,8 @@ void TransferEngine::replyVerifyBlock(const Frame &frame)
         rememberDiffering(frame);
         return;
     }
-    setGaugeProgress(shown.gaugeMax);
-    setCaption(language.text(Msg::MsgVerify) + kOk, false);
-    statusTime = kStatusTicks;
     mode = TransferMode::Idle;
-    host.operationSucceeded(operation);
+    host.operationSucceeded(current);
 }
 
 void TransferEngine::replyProgramIdentity(const Frame &frame)
@@ -389,11 +274,7 @@ void TransferEngine::replyProgramIdentity(const Frame &frame)
         versionMismatch(identity.version());
         return;
     }
-    setGaugeProgress(shown.gaugeProgress + 1);
-    command = kCmdProgramBlock1;
-    attempts = 1;
-    beginStep();
-    sendTransferFrame();
+    startBlockStep(kCmdProgramBlock1);
 }
 
 void TransferEngine::replyProgramEcho(const Frame &frame)
@@ -412,17 +293,23 @@ void TransferEngine::rememberDiffering(const Frame &frame)
     std::copy(frame.begin() + 1, frame.begin() + 1 + ParameterImage::kBlockSize, differing.begin());
 }
 
+void TransferEngine::startBlockStep(std::uint8_t code)
+{
+    command = code;
+    attempts = 1;
+    beginStep();
+    host.stepStarted(TransferStep::Block);
+    sendTransferFrame();
+}
+
 void TransferEngine::startVerifyStep()
 {
     mode = TransferMode::Verifying;
     command = kCmdReadBlock1;
     attempts = 1;
     beginStep();
+    host.stepStarted(TransferStep::Verify);
     sendTransferFrame();
-    setCaption(language.text(Msg::MsgVerify) + QStringLiteral(":"), false);
-    statusTime = kStatusTicks;
-    setStatusVisible(true);
-    setGaugeProgress(0);
 }
 
 void TransferEngine::versionMismatch(std::uint8_t unitVersion)
@@ -434,9 +321,7 @@ void TransferEngine::versionMismatch(std::uint8_t unitVersion)
         host.normaliseImage();
         host.showImage();
     }
-    host.operationFailed(operation);
+    host.operationFailed(current, TransferStep::Identity, failure);
     // The report is modal: ticks keep running inside it, already idle.
-    host.versionMismatch(versionMismatchText(language.text(Msg::MsgVersionMismatch), unitVersion),
-                         unitVersion);
-    statusTime = 0;
+    host.versionMismatch(unitVersion);
 }

@@ -1,6 +1,6 @@
 #include "link/unitidentity.h"
 
-#include "i18n/codepage1250.h"
+#include "link/codepage1250.h"
 
 namespace {
 constexpr std::array<const char *, 12> kMonthAbbreviations{

@@ -37,9 +37,9 @@ QString longTimeFormatWithoutZone(const QLocale &locale)
 
 } // namespace
 
-std::optional<QString> printDateLine(Language language, const QDateTime &when, const QLocale &locale)
+std::optional<QString> printDateLine(const std::optional<QString> &lead, const QDateTime &when,
+                                     const QLocale &locale)
 {
-    const std::optional<QString> lead = language.printDateLead();
     if (!lead)
         return std::nullopt;
     return *lead + locale.toString(when.date(), QLocale::ShortFormat) + QStringLiteral("    ")

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "i18n/language.h"
-
 #include <QDateTime>
 #include <QLocale>
 #include <QRect>
@@ -14,12 +12,13 @@
 // What a printed page holds besides the picture of the window: the line of the
 // date and time of printing, and where the picture goes on the page.
 
-// The language's date line lead (Language::printDateLead) followed by
+// The language's date line lead (Language::printDateLead, which the caller
+// asks for: params knows no languages) followed by
 // "<short date>    <long time>"; nothing in a language without one, whose
 // status caption then stays as it was. Date and time follow the
 // locale's short date and long time formats; the time zone that the long
 // time format may carry is left out.
-std::optional<QString> printDateLine(Language language, const QDateTime &when,
+std::optional<QString> printDateLine(const std::optional<QString> &lead, const QDateTime &when,
                                      const QLocale &locale = QLocale());
 
 // The picture scaled to the page keeping its aspect ratio, at the page's

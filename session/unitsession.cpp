@@ -3,8 +3,12 @@
 #include "link/portnames.h"
 #include "link/receivepoll.h"
 #include "link/serialtransport.h"
+#include "link/telemetry.h"
 #include "settings/settingsfile.h"
 
+// Every engine event goes to the status presenter first, then out as the
+// session's signal, so a listener of the signal finds the report already
+// showing it.
 class UnitSession::Host : public TransferHost
 {
 public:
@@ -15,27 +19,10 @@ public:
     void unitBlockArrived(std::span<const std::uint8_t> block) override { s.document_.takeUnitSet(block); }
     void normaliseImage() override { s.normalise(); }
     void showImage() override { emit s.imageShown(); }
-    void statusChanged(const TransferStatus &status) override { emit s.statusChanged(status); }
-    void connectionShown(bool shown) override
-    {
-        emit s.connectionShown(shown);
-        // The indicator is the connection's state, except while printing,
-        // which hides it whatever the state: then the last state stands.
-        const bool nowConnected = s.engine_.printing() ? s.connected : !shown;
-        if (nowConnected != s.connected) {
-            s.connected = nowConnected;
-            emit s.connectionChanged(nowConnected);
-        }
-    }
-    void liveVersionStale() override { emit s.liveVersionStale(); }
     void readStarted() override
     {
         s.document_.beginRead();
         emit s.readStarted();
-    }
-    void versionMismatch(const QString &text, std::uint8_t unitVersion) override
-    {
-        emit s.versionMismatch(text, unitVersion);
     }
     void identityReceived(const IdentityTexts &texts) override
     {
@@ -47,12 +34,48 @@ public:
         s.liveRpm_ = live.rpm;
         emit s.liveDataReceived(live);
     }
-    void operationStarted(Operation operation) override { emit s.operationStarted(operation); }
-    void storingProgress(int percent) override { emit s.storingProgress(percent); }
-    void operationSucceeded(Operation operation) override { emit s.operationSucceeded(operation); }
-    void operationFailed(Operation operation) override { emit s.operationFailed(operation); }
+
+    void operationStarted(Operation operation) override
+    {
+        s.status_.operationStarted(operation);
+        emit s.operationStarted(operation);
+    }
+    void stepStarted(TransferStep step) override
+    {
+        s.status_.stepStarted(step);
+        emit s.stepStarted(step);
+    }
+    void attemptSent(TransferStep step, int attempt) override { emit s.attemptSent(step, attempt); }
+    void operationSucceeded(Operation operation) override
+    {
+        s.status_.operationSucceeded();
+        emit s.operationSucceeded(operation);
+    }
+    void operationFailed(Operation operation, TransferStep step, TransferFailure why) override
+    {
+        s.status_.operationFailed(step, why);
+        emit s.operationFailed(operation);
+    }
+    void versionMismatch(std::uint8_t unitVersion) override
+    {
+        emit s.versionMismatch(versionMismatchText(s.language_.text(Msg::MsgVersionMismatch), unitVersion),
+                               unitVersion);
+        s.status_.versionMismatchClosed();
+    }
+    void storingProgress(int percent) override
+    {
+        s.status_.storingProgress(percent);
+        emit s.storingProgress(percent);
+    }
+    void notStoring(bool programDone) override { s.status_.notStoring(programDone); }
+    void connectionChanged(bool connected) override
+    {
+        s.status_.connectionChanged(connected);
+        emit s.connectionChanged(connected);
+    }
     void tickDone() override
     {
+        s.status_.tick();
         s.highlight = HighlightCurveRow(s.liveRpm_, s.document_.image());
         emit s.ticked();
     }
@@ -65,7 +88,7 @@ UnitSession::UnitSession(std::unique_ptr<Transport> transport, QObject *parent)
     : QObject(parent),
       port(transport ? std::move(transport) : std::make_unique<SerialTransport>()),
       host(std::make_unique<Host>(*this)),
-      engine_(*host, document_.image(), identity_, language_)
+      engine_(*host, document_.image(), identity_)
 {
     watchPort();
     connect(&document_, &SetDocument::changed, this, &UnitSession::programAfterChange);

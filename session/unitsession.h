@@ -6,6 +6,7 @@
 #include "params/editingrules.h"
 #include "params/parameterimage.h"
 #include "session/setdocument.h"
+#include "session/statuspresenter.h"
 
 #include <QObject>
 #include <QString>
@@ -14,12 +15,14 @@
 #include <memory>
 
 // One unit on one serial port: the port, the receive poll, the set being
-// edited (its SetDocument), the unit's identity, the language of the reports
-// and the transfer engine. It has no widgets and no timer; whoever owns it
-// calls tick() every kTickMs (55 ms), on a precise timer. The window, the
-// command-line tool, the chart and the recorder are views of it: they change
-// the set through its document, start operations through it, and hear back
-// through its and the document's signals. Nothing else talks to the port.
+// edited (its SetDocument), the unit's identity, the language of the reports,
+// the transfer engine and the presenter of its reports. It has no widgets and
+// no timer; whoever owns it calls tick() every kTickMs (55 ms), on a precise
+// timer. The window, the command-line tool, the chart and the recorder are
+// views of it: they change the set through its document, start operations
+// through it, and hear back through its signals (what happens), the
+// document's, and its status presenter's (what the status label shows).
+// Nothing else talks to the port.
 class UnitSession : public QObject
 {
     Q_OBJECT
@@ -98,9 +101,9 @@ public:
     void startRead() { engine_.startRead(); }
     void startProgramAfterChange() { engine_.startProgramAfterChange(); }
     void showNoConnection() { engine_.showNoConnection(); }
-    void setPrinting(bool on) { engine_.setPrinting(on); }
-    void hideStatus() { engine_.hideStatus(); }
-    void showNotice(const std::optional<QString> &caption) { engine_.showNotice(caption); }
+    // The engine's reports as the status label and "No Connection" show them.
+    StatusPresenter &status() { return status_; }
+    const StatusPresenter &status() const { return status_; }
     // One 55 ms tick.
     void tick();
     // Asks for live data now rather than at the next idle count; the answer
@@ -113,17 +116,21 @@ signals:
     // (a read's block, a program's identity reply): views show the identity
     // texts. The set's own changes are the document's reports.
     void imageShown();
-    void statusChanged(const TransferStatus &status);
-    // Every tick: whether "No Connection" shows. connectionChanged only on a change.
-    void connectionShown(bool shown);
+    // The connection came up (a frame was accepted) or went down (18 ticks
+    // without one), at the tick's connection watch.
     void connectionChanged(bool connected);
-    void liveVersionStale();
     void readStarted();
-    // Delivered directly: a view may open a modal report, during which ticks go on.
+    // Delivered directly: a view may open a modal report, during which ticks
+    // go on. The status report vanishes on the first tick after it returns.
     void versionMismatch(const QString &text, int unitVersion);
     void identityReceived(const IdentityTexts &texts);
     void liveDataReceived(const LiveData &live);
+    // An operation's course: its start, each following step, each sending of
+    // a step's frame (attempt 1..5), while idle the unit's storing (0..100),
+    // and its end. A failure's cause is engine().lastFailure().
     void operationStarted(Operation operation);
+    void stepStarted(TransferStep step);
+    void attemptSent(TransferStep step, int attempt);
     void storingProgress(int percent);
     void operationSucceeded(Operation operation);
     void operationFailed(Operation operation);
@@ -163,7 +170,7 @@ private:
     IdentityTexts identityTexts_;
     std::uint16_t liveRpm_ = 0;
     UiLanguage language_;
-    bool connected = false;
+    StatusPresenter status_{language_};
     CurveHighlight highlight;
     ProgramAfterChange afterChange;
     std::unique_ptr<Host> host;

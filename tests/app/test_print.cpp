@@ -83,11 +83,11 @@ TEST_F(PrintTest, OnePageWithTheDateLineInPlaceOfTheStatusAndEverythingPutBack)
         EXPECT_EQ(gauge.paints, 0) << "the gauge was in the picture";
 
         // After the job: flag off, label hidden until the next tick, colour back.
-        EXPECT_FALSE(window->session().engine().printing());
+        EXPECT_FALSE(window->session().status().printing());
         EXPECT_FALSE(control("LabelHlaseni")->isVisible());
         EXPECT_FALSE(control("CGaugeProgram")->isVisible());
         EXPECT_EQ(windowColour(), buttonFace);
-        EXPECT_EQ(window->session().engine().statusTicks(), 200);
+        EXPECT_EQ(window->session().status().statusTicks(), 200);
         window->Timer1Timer();
         EXPECT_TRUE(control("LabelHlaseni")->isVisible()) << "the date line shows for the report's time";
         EXPECT_EQ(text("LabelHlaseni"), status.texts.last());
@@ -132,7 +132,7 @@ TEST_F(PrintTest, AFailedPrintSaysSoAndPutsEverythingBack)
     answer.start(5);
     window->SpeedButtonPrintClick();
     EXPECT_EQ(boxes, QStringList{"Print error"});
-    EXPECT_FALSE(window->session().engine().printing()) << "the connection indicator would stay hidden";
+    EXPECT_FALSE(window->session().status().printing()) << "the connection indicator would stay hidden";
     EXPECT_EQ(windowColour(), buttonFace);
     // (The date line may already be back on screen: ticks run while the box is open.)
     // The indicator comes back on the next tick: no unit answers here.
@@ -165,6 +165,6 @@ TEST_F(PrintTest, APrintGoesToAFileOrThroughALinkAndNowhereElse)
         } else {
             EXPECT_EQ(left, untouched(kind, target));
         }
-        EXPECT_FALSE(window->session().engine().printing());
+        EXPECT_FALSE(window->session().status().printing());
     }
 }

@@ -4,12 +4,14 @@
 // in chunks, one per tick, each headed by a byte that gives its length and
 // whether the check bytes of its whole frames are to be made valid (a unit
 // that answers in well-formed but wrong frames). The engine must never report
-// success without having received the block it compares against, keep its
-// report within bounds, and decode whatever arrives.
+// success without having received the block it compares against, and decode
+// whatever arrives; the status presenter, fed the engine's events as the
+// session feeds it, must keep its report within bounds.
 #include "fuzzcheck.h"
 #include "i18n/language.h"
 #include "link/receivepoll.h"
 #include "link/transferengine.h"
+#include "session/statuspresenter.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -45,7 +47,15 @@ QByteArray frameHex(const Frame &frame)
 class RecordingHost : public TransferHost
 {
 public:
-    RecordingHost(ScriptedLine &line, ParameterImage &image) : line(line), image(image) {}
+    RecordingHost(ScriptedLine &line, ParameterImage &image, StatusPresenter &status)
+        : line(line), image(image), status(status)
+    {
+        QObject::connect(&status, &StatusPresenter::statusChanged, [](const StatusReport &report) {
+            fuzzRequire(report.gaugeProgress >= 0 && report.gaugeProgress <= std::max(0, report.gaugeMax),
+                        "the gauge left 0..max",
+                        QByteArray::number(report.gaugeProgress) + " of " + QByteArray::number(report.gaugeMax));
+        });
+    }
 
     std::vector<Frame> pollReceive() override
     {
@@ -67,29 +77,36 @@ public:
     }
     void normaliseImage() override { image.normaliseCurve(); }
     void showImage() override {}
-    void statusChanged(const TransferStatus &status) override
-    {
-        fuzzRequire(status.gaugeProgress >= 0 && status.gaugeProgress <= std::max(0, status.gaugeMax),
-                    "the gauge left 0..max",
-                    QByteArray::number(status.gaugeProgress) + " of " + QByteArray::number(status.gaugeMax));
-    }
-    void connectionShown(bool) override {}
-    void liveVersionStale() override {}
     void readStarted() override {}
-    void versionMismatch(const QString &, std::uint8_t) override {}
+    void versionMismatch(std::uint8_t) override { status.versionMismatchClosed(); }
     void identityReceived(const IdentityTexts &texts) override { checkTexts(texts); }
     void liveDataReceived(const LiveData &) override {}
-    void operationStarted(Operation) override
+    void operationStarted(Operation operation) override
     {
         verifyBlocks.clear();
         running = true;
+        status.operationStarted(operation);
+    }
+    void stepStarted(TransferStep step) override
+    {
+        fuzzRequire(running, "a step began without an operation");
+        status.stepStarted(step);
+    }
+    void attemptSent(TransferStep, int attempt) override
+    {
+        fuzzRequire(attempt >= 1 && attempt <= TransferEngine::kMaxSendings, "an attempt beyond the sendings",
+                    QByteArray::number(attempt));
     }
     void storingProgress(int share) override
     {
         fuzzRequire(share >= 0 && share <= 100, "storing progress outside 0..100", QByteArray::number(share));
+        status.storingProgress(share);
     }
+    void notStoring(bool programDone) override { status.notStoring(programDone); }
+    void connectionChanged(bool connected) override { status.connectionChanged(connected); }
     void operationSucceeded(Operation) override
     {
+        status.operationSucceeded();
         fuzzRequire(running, "success reported without an operation");
         running = false;
         bool seen = false;
@@ -101,8 +118,13 @@ public:
                     hexOf(image.bytes.data(), ParameterImage::kBlockSize));
         ++succeeded;
     }
-    void operationFailed(Operation) override { running = false; }
-    void tickDone() override {}
+    void operationFailed(Operation, TransferStep step, TransferFailure why) override
+    {
+        fuzzRequire(why != TransferFailure::None, "a failure without a cause");
+        running = false;
+        status.operationFailed(step, why);
+    }
+    void tickDone() override { status.tick(); }
 
     int succeeded = 0;
 
@@ -129,6 +151,7 @@ private:
 
     ScriptedLine &line;
     ParameterImage &image;
+    StatusPresenter &status;
     std::vector<Frame> verifyBlocks;
     bool running = false;
 };
@@ -174,8 +197,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     UiLanguage language;
     language.select(options & 3);
     ScriptedLine line;
-    RecordingHost host(line, image);
-    TransferEngine engine(host, image, identity, language);
+    StatusPresenter status(language);
+    RecordingHost host(line, image, status);
+    TransferEngine engine(host, image, identity);
     if (options & 4)
         engine.showNoConnection();
 
@@ -200,12 +224,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int t = 0; t < ticks; ++t) {
         line.queue += takeChunk(data, end);
         engine.tick();
-        fuzzRequire(engine.statusTicks() <= TransferEngine::kStatusTicks, "status time above 200 ticks",
-                    QByteArray::number(engine.statusTicks()));
+        fuzzRequire(status.statusTicks() <= StatusPresenter::kStatusTicks, "status time above 200 ticks",
+                    QByteArray::number(status.statusTicks()));
         fuzzRequire(engine.attemptCount() <= TransferEngine::kMaxSendings + 1, "more sendings than allowed",
                     QByteArray::number(engine.attemptCount()));
-        const TransferStatus &status = engine.status();
-        fuzzRequire(status.gaugeProgress >= 0 && status.gaugeProgress <= std::max(0, status.gaugeMax),
+        const StatusReport &report = status.report();
+        fuzzRequire(report.gaugeProgress >= 0 && report.gaugeProgress <= std::max(0, report.gaugeMax),
                     "the gauge left 0..max");
     }
     return 0;

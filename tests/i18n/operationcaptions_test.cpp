@@ -6,19 +6,19 @@ namespace {
 
 struct CaptionCase
 {
-    Operation operation;
+    OperationCaption operation;
     std::uint8_t language;
     const char16_t *expected; // nullptr: no caption, the label keeps its text
 };
 
-const char *operationName(Operation operation)
+const char *operationName(OperationCaption operation)
 {
     switch (operation) {
-    case Operation::Program:
+    case OperationCaption::Program:
         return "Program";
-    case Operation::Verify:
+    case OperationCaption::Verify:
         return "Verify";
-    case Operation::Read:
+    case OperationCaption::Read:
         return "Read";
     }
     return "?";
@@ -29,21 +29,21 @@ const char *operationName(Operation operation)
 TEST(OperationCaption, EveryOperationInEveryLanguage)
 {
     const CaptionCase cases[] = {
-        {Operation::Program, 0, u"Program device:"},
-        {Operation::Program, 1, u"Programmieren:"},
-        {Operation::Program, 3, u"Programování:"},
-        {Operation::Verify, 0, u"Verify device:"},
-        {Operation::Verify, 1, u"Vergleichen:"},
-        {Operation::Verify, 3, u"Verifikace:"},
-        {Operation::Read, 0, u"Read device:"},
-        {Operation::Read, 1, u"Lesen:"},
-        {Operation::Read, 3, u"Čtení:"},
+        {OperationCaption::Program, 0, u"Program device:"},
+        {OperationCaption::Program, 1, u"Programmieren:"},
+        {OperationCaption::Program, 3, u"Programování:"},
+        {OperationCaption::Verify, 0, u"Verify device:"},
+        {OperationCaption::Verify, 1, u"Vergleichen:"},
+        {OperationCaption::Verify, 3, u"Verifikace:"},
+        {OperationCaption::Read, 0, u"Read device:"},
+        {OperationCaption::Read, 1, u"Lesen:"},
+        {OperationCaption::Read, 3, u"Čtení:"},
         // French has no caption of its own, nor has an index beyond the table.
-        {Operation::Program, 2, nullptr},
-        {Operation::Verify, 2, nullptr},
-        {Operation::Read, 2, nullptr},
-        {Operation::Program, 4, nullptr},
-        {Operation::Read, 255, nullptr},
+        {OperationCaption::Program, 2, nullptr},
+        {OperationCaption::Verify, 2, nullptr},
+        {OperationCaption::Read, 2, nullptr},
+        {OperationCaption::Program, 4, nullptr},
+        {OperationCaption::Read, 255, nullptr},
     };
     for (const CaptionCase &c : cases) {
         const std::optional<QString> caption = operationCaption(c.operation, c.language);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "i18n/messagetable.h"
 #include "link/telemetry.h"
 
 namespace {
@@ -172,17 +171,17 @@ TEST(TelemetrySwitches, EachSwitchReadsItsOwnByte)
 
 TEST(TelemetryVersion, MismatchTextUntilTheVersionsAgree)
 {
-    MessageTable messages;
-    messages.fill(0);
+    // The message table's English warning; the session hands over the current language's.
+    const QString message = QStringLiteral("Unmatched version of PC and Ignition programs!");
     LiveData live = runningUnit();
 
     live.protocolVersion = 15;
-    LiveDisplay shown = formatLiveData(live, 70, messages.text(Msg::MsgVersionMismatch));
+    LiveDisplay shown = formatLiveData(live, 70, message);
     EXPECT_TRUE(shown.versionMismatch);
     EXPECT_EQ(shown.versionText.toStdString(), "Unmatched version of PC and Ignition programs!  PC-16, IGN-15");
 
     live.protocolVersion = 16;
-    shown = formatLiveData(live, 70, messages.text(Msg::MsgVersionMismatch));
+    shown = formatLiveData(live, 70, message);
     EXPECT_FALSE(shown.versionMismatch);
     EXPECT_TRUE(shown.versionText.isEmpty()) << shown.versionText.toStdString();
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
-#include "i18n/language.h"
 #include "link/transferengine.h"
 #include "support/scripted_unit.h"
 
@@ -13,10 +13,8 @@
 struct TransferEngineTestAccess
 {
     static std::uint8_t &replyWaitTicks(TransferEngine &e) { return e.replyWait; }
-    static std::uint8_t &statusTicks(TransferEngine &e) { return e.statusTime; }
     static std::uint8_t &silenceTicks(TransferEngine &e) { return e.silence; }
     static bool &programDone(TransferEngine &e) { return e.programmed; }
-    static TransferStatus &status(TransferEngine &e) { return e.shown; }
 };
 
 namespace {
@@ -27,13 +25,50 @@ struct SentFrame
     Frame frame;
 };
 
-struct CaptionChange
+const char *name(Operation operation)
 {
-    int tick;
-    QString text;
-};
+    switch (operation) {
+    case Operation::Program:
+        return "Program";
+    case Operation::Verify:
+        return "Verify";
+    case Operation::Read:
+        return "Read";
+    }
+    return "?";
+}
 
-// The engine's owner: a line to a scripted unit, and a record of the reports.
+const char *name(TransferStep step)
+{
+    switch (step) {
+    case TransferStep::Identity:
+        return "Identity";
+    case TransferStep::Block:
+        return "Block";
+    case TransferStep::Verify:
+        return "Verify";
+    }
+    return "?";
+}
+
+const char *name(TransferFailure failure)
+{
+    switch (failure) {
+    case TransferFailure::None:
+        return "None";
+    case TransferFailure::NoReply:
+        return "NoReply";
+    case TransferFailure::BadCheck:
+        return "BadCheck";
+    case TransferFailure::Differed:
+        return "Differed";
+    case TransferFailure::Version:
+        return "Version";
+    }
+    return "?";
+}
+
+// The engine's owner: a line to a scripted unit, and a record of the events.
 class FakeHost : public TransferHost
 {
 public:
@@ -49,28 +84,27 @@ public:
 
     ParameterImage &image;
     ScriptedUnit unit;
+    bool garbleReplies = false; // every reply arrives with a wrong check byte
     int tickNumber = 0;
 
     std::deque<Frame> incoming; // one frame per poll, or all of them
     bool allAtOnce = false;
     std::vector<SentFrame> sent;
 
-    QString caption;
-    bool red = false;
-    bool statusVisible = false;
-    std::vector<CaptionChange> captions; // consecutive repeats folded
+    // The operation's course, "<tick> <event>": started, step, succeeded, failed.
+    std::vector<std::string> course;
+    std::vector<std::string> attempts; // "<tick> <step> <attempt>"
+    // The last idle tick's storing report: -1 for "not storing".
+    int idleTick = -1;
+    int storing = -1;
+    bool idleProgramDone = false;
+    std::vector<std::string> connection; // "<tick> up" / "<tick> down"
 
-    int max = 1;
-    int progress = 0;
-    bool gaugeVisible = false;
-
-    bool connectionVisible = true;
-    int versionHides = 0;
     int fileLabelClears = 0;
     int normalisations = 0;
     int shows = 0;
     int highlights = 0;
-    std::vector<QString> boxes;
+    std::vector<int> boxes; // the unit versions reported
     std::function<void()> whileBoxOpen;
     std::vector<IdentityTexts> identities;
     std::vector<LiveData> lives;
@@ -91,8 +125,11 @@ public:
     void sendFrame(const Frame &frame) override
     {
         sent.push_back({tickNumber, frame});
-        if (const std::optional<Frame> reply = unit.answer(frame))
+        if (std::optional<Frame> reply = unit.answer(frame)) {
+            if (garbleReplies)
+                (*reply)[51] ^= 0x01;
             incoming.push_back(*reply);
+        }
     }
     void unitBlockArrived(std::span<const std::uint8_t> block) override
     {
@@ -104,27 +141,41 @@ public:
         image.normaliseCurve();
     }
     void showImage() override { ++shows; }
-    void statusChanged(const TransferStatus &status) override
-    {
-        caption = status.caption;
-        red = status.red;
-        statusVisible = status.visible;
-        max = status.gaugeMax;
-        progress = status.gaugeProgress;
-        gaugeVisible = status.gaugeVisible;
-        record();
-    }
     void readStarted() override { ++fileLabelClears; }
-    void connectionShown(bool visible) override { connectionVisible = visible; }
-    void liveVersionStale() override { ++versionHides; }
-    void versionMismatch(const QString &text, std::uint8_t) override
+    void identityReceived(const IdentityTexts &texts) override { identities.push_back(texts); }
+    void liveDataReceived(const LiveData &live) override { lives.push_back(live); }
+    void operationStarted(Operation o) override { log(std::string("started ") + name(o)); }
+    void stepStarted(TransferStep step) override { log(std::string("step ") + name(step)); }
+    void attemptSent(TransferStep step, int attempt) override
     {
-        boxes.push_back(text);
+        attempts.push_back(std::to_string(tickNumber) + " " + name(step) + " " + std::to_string(attempt));
+    }
+    void operationSucceeded(Operation o) override { log(std::string("succeeded ") + name(o)); }
+    void operationFailed(Operation o, TransferStep step, TransferFailure why) override
+    {
+        log(std::string("failed ") + name(o) + " " + name(step) + " " + name(why));
+    }
+    void versionMismatch(std::uint8_t unitVersion) override
+    {
+        boxes.push_back(unitVersion);
         if (whileBoxOpen)
             whileBoxOpen();
     }
-    void identityReceived(const IdentityTexts &texts) override { identities.push_back(texts); }
-    void liveDataReceived(const LiveData &live) override { lives.push_back(live); }
+    void storingProgress(int percent) override
+    {
+        idleTick = tickNumber;
+        storing = percent;
+    }
+    void notStoring(bool programDone) override
+    {
+        idleTick = tickNumber;
+        storing = -1;
+        idleProgramDone = programDone;
+    }
+    void connectionChanged(bool up) override
+    {
+        connection.push_back(std::to_string(tickNumber) + (up ? " up" : " down"));
+    }
     void tickDone() override { ++highlights; }
 
     // Frames with the given code, by the tick they were sent on.
@@ -137,21 +188,9 @@ public:
         }
         return ticks;
     }
-    std::vector<std::string> captionTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const CaptionChange &c : captions)
-            texts.push_back(c.text.toStdString());
-        return texts;
-    }
 
 private:
-    void record()
-    {
-        if (!captions.empty() && captions.back().text == caption)
-            return;
-        captions.push_back({tickNumber, caption});
-    }
+    void log(const std::string &event) { course.push_back(std::to_string(tickNumber) + " " + event); }
 };
 
 Frame frameWith(std::uint8_t code, const std::array<std::uint8_t, 50> &payload)
@@ -191,7 +230,6 @@ class TransferEngineTest : public ::testing::Test
 protected:
     TransferEngineTest()
     {
-        lang.select(0);
         const auto block = validBlock(1);
         std::copy(block.begin(), block.end(), image.bytes.begin());
         image[50] = 0xA5; // a spare byte, never part of a transfer
@@ -216,24 +254,21 @@ protected:
 
     ParameterImage image;
     UnitIdentity identity;
-    UiLanguage lang;
     FakeHost host{image};
-    TransferEngine engine{host, image, identity, lang};
+    TransferEngine engine{host, image, identity};
 };
 
 using Ticks = std::vector<int>;
+using Texts = std::vector<std::string>;
 
 } // namespace
 
 // ---- Successful operations ---------------------------------------------------------
 
-TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndVanishes)
+TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesAndFollowsTheStoring)
 {
     engine.startProgram();
-    EXPECT_EQ(host.caption.toStdString(), "Program device:");
-    EXPECT_TRUE(host.statusVisible);
-    EXPECT_TRUE(host.gaugeVisible);
-    EXPECT_EQ(host.progress, 0);
+    EXPECT_EQ(host.course, Texts{"0 started Program"});
     // The first frame is 0x00, fifty zeros, 0xFF, sent at once.
     ASSERT_EQ(host.sent.size(), 1u);
     Frame block0{};
@@ -245,30 +280,27 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     EXPECT_EQ(identity.version(), 16);
     ASSERT_EQ(host.identities.size(), 1u);
     EXPECT_EQ(host.identities[0].versionText.toStdString(), "TCI42");
-    EXPECT_EQ(host.progress, 1) << "the gauge moves one step with the identity";
+    EXPECT_EQ(host.course.back(), "1 step Block");
     EXPECT_EQ(host.normalisations, 1);
     EXPECT_EQ(host.sendTicks(0x01), Ticks{1});
 
     runTicks(1); // 0x81 echo -> 0x41 with the image
     EXPECT_TRUE(engine.programDone());
     EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
-    EXPECT_EQ(host.caption.toStdString(), "Verify:");
-    EXPECT_EQ(host.progress, 0);
+    EXPECT_EQ(host.course.back(), "2 step Verify");
     ASSERT_EQ(host.sendTicks(0x41), Ticks{2});
     EXPECT_EQ(host.unit.stored, imageBlock()) << "the unit was programmed with image bytes 0..49";
     // The verify request carries the image.
     EXPECT_TRUE(std::equal(image.bytes.begin(), image.bytes.begin() + 50, host.sent.back().frame.begin() + 1));
 
-    runTicks(1); // 0xC1 equal -> success, and the same tick's idle step reports programming
+    runTicks(1); // 0xC1 equal -> success, and the same tick's idle step reports the programming
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
-    EXPECT_EQ(host.captionTexts(),
-              (std::vector<std::string>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}));
-    ASSERT_EQ(host.captions.size(), 4u);
-    EXPECT_EQ(host.captions[2].tick, 3);
-    EXPECT_EQ(host.captions[3].tick, 3) << "the idle step runs in the tick whose poll ended the verify";
-    EXPECT_EQ(host.max, 1);
-    EXPECT_EQ(host.progress, 1) << "full gauge";
-    EXPECT_FALSE(host.red);
+    EXPECT_EQ(host.course, (Texts{"0 started Program", "1 step Block", "2 step Verify", "3 succeeded Program"}));
+    EXPECT_EQ(host.attempts, (Texts{"0 Identity 1", "1 Block 1", "2 Verify 1"}));
+    EXPECT_EQ(host.idleTick, 3) << "the idle step runs in the tick whose poll ended the verify";
+    EXPECT_EQ(host.storing, -1);
+    EXPECT_TRUE(host.idleProgramDone);
+    EXPECT_EQ(engine.lastFailure(), TransferFailure::None);
 
     // The unit stores for a while: its live data reports the countdown.
     host.unit.live.savingCountdown = 55;
@@ -276,27 +308,15 @@ TEST_F(TransferEngineTest, ProgramAgainstAnsweringUnitVerifiesReportsStoringAndV
     EXPECT_EQ(host.sendTicks(0x30), Ticks{7});
     runTicks(1);
     EXPECT_EQ(engine.savingCountdown(), 55);
-    EXPECT_EQ(host.caption.toStdString(), "Saving:");
-    EXPECT_EQ(host.max, 100);
-    EXPECT_EQ(host.progress, 50);
+    EXPECT_EQ(host.idleTick, 8);
+    EXPECT_EQ(host.storing, 50);
 
     host.unit.live.savingCountdown = 0;
     runTicks(6); // request on tick 13, reply polled on tick 14
-    EXPECT_EQ(host.caption.toStdString(), "Programing: OK");
-    EXPECT_EQ(host.max, 1);
-    EXPECT_EQ(host.progress, 1);
-    EXPECT_EQ(host.captionTexts().back(), "Programing: OK");
-
-    // "Saving:" last reset the display time on tick 13: 200 ticks later all is gone.
-    runTicks(198);
-    ASSERT_EQ(host.tickNumber, 212);
-    EXPECT_TRUE(host.statusVisible);
-    EXPECT_TRUE(host.gaugeVisible);
-    EXPECT_TRUE(engine.programDone());
-    runTicks(1);
-    EXPECT_FALSE(host.statusVisible);
-    EXPECT_FALSE(host.gaugeVisible);
-    EXPECT_FALSE(engine.programDone());
+    EXPECT_EQ(host.idleTick, 14);
+    EXPECT_EQ(host.storing, -1);
+    EXPECT_TRUE(host.idleProgramDone) << "only a read, a verify or a failure forgets the programming";
+    EXPECT_EQ(host.course.size(), 4u);
 }
 
 TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
@@ -304,7 +324,6 @@ TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
     const auto unitBlock = host.unit.stored;
     engine.startRead();
     EXPECT_EQ(host.fileLabelClears, 1);
-    EXPECT_EQ(host.caption.toStdString(), "Read device:");
     runTicks(3);
 
     // Read block 0 and block 1 carry no payload; the verify carries the block just read.
@@ -323,24 +342,22 @@ TEST_F(TransferEngineTest, ReadStoresTheUnitsBlockAndVerifiesIt)
     EXPECT_EQ(imageBlock(), unitBlock);
     EXPECT_EQ(image[50], 0xA5) << "spare bytes are not part of the block";
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
-    EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Read device:", "Verify:", "Verify: OK"}));
-    EXPECT_FALSE(host.red);
+    EXPECT_EQ(host.course, (Texts{"0 started Read", "1 step Block", "2 step Verify", "3 succeeded Read"}));
     EXPECT_FALSE(engine.programDone());
-    EXPECT_EQ(host.progress, host.max);
+    EXPECT_FALSE(host.idleProgramDone);
 }
 
 TEST_F(TransferEngineTest, VerifyOfEqualBlockSucceedsInOneExchange)
 {
     host.unit.stored = imageBlock();
     engine.startVerify();
-    EXPECT_EQ(host.caption.toStdString(), "Verify device:");
     EXPECT_EQ(host.fileLabelClears, 0);
     ASSERT_EQ(engine.silenceTicks(), 18);
     runTicks(1);
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
-    EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Verify device:", "Verify: OK"}));
+    EXPECT_EQ(host.course, (Texts{"0 started Verify", "1 succeeded Verify"}));
     EXPECT_EQ(engine.silenceTicks(), 1) << "an accepted reply counts as a sign of life";
-    EXPECT_FALSE(host.connectionVisible);
+    EXPECT_EQ(host.connection, Texts{"1 up"});
     EXPECT_EQ(host.sendTicks(0x41), Ticks{0});
 }
 
@@ -353,12 +370,12 @@ TEST_F(TransferEngineTest, SilentUnitFailsAfterFiveSendingsFourTicksApart)
         const char *name;
         std::function<void(TransferEngine &)> start;
         std::uint8_t code;
-        const char *error;
+        const char *failed;
     };
     const Case cases[] = {
-        {"Program", [](TransferEngine &e) { e.startProgram(); }, 0x00, "Program error!"},
-        {"Verify", [](TransferEngine &e) { e.startVerify(); }, 0x41, "Verify error!"},
-        {"Read", [](TransferEngine &e) { e.startRead(); }, 0x40, "Read error!"},
+        {"Program", [](TransferEngine &e) { e.startProgram(); }, 0x00, "20 failed Program Identity NoReply"},
+        {"Verify", [](TransferEngine &e) { e.startVerify(); }, 0x41, "20 failed Verify Verify NoReply"},
+        {"Read", [](TransferEngine &e) { e.startRead(); }, 0x40, "20 failed Read Identity NoReply"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -366,7 +383,7 @@ TEST_F(TransferEngineTest, SilentUnitFailsAfterFiveSendingsFourTicksApart)
         UnitIdentity id;
         FakeHost silent(img);
         silent.unit.connected = false;
-        TransferEngine e(silent, img, id, lang);
+        TransferEngine e(silent, img, id);
         TransferEngineTestAccess::silenceTicks(e) = 18;
         c.start(e);
         auto tickTo = [&](int last) {
@@ -378,29 +395,26 @@ TEST_F(TransferEngineTest, SilentUnitFailsAfterFiveSendingsFourTicksApart)
         tickTo(19);
         EXPECT_EQ(silent.sendTicks(c.code), (Ticks{0, 4, 8, 12, 16})) << ticksText(silent.sendTicks(c.code));
         EXPECT_NE(e.transferMode(), TransferMode::Idle);
-        EXPECT_FALSE(silent.red);
+        EXPECT_EQ(silent.course.size(), 1u);
         tickTo(20); // 1.1 s after the first sending
         EXPECT_EQ(e.transferMode(), TransferMode::Idle);
-        EXPECT_EQ(silent.caption.toStdString(), c.error);
-        EXPECT_TRUE(silent.red);
-        EXPECT_EQ(e.statusTicks(), 199) << "set to 200, then counted once in the same tick";
+        EXPECT_EQ(silent.course.back(), c.failed);
+        EXPECT_EQ(e.lastFailure(), TransferFailure::NoReply);
         EXPECT_EQ(silent.sendTicks(c.code).size(), 5u);
-        EXPECT_TRUE(silent.connectionVisible) << "No Connection stays throughout";
-        // Shown for 11 s: visible through tick 219, gone on tick 220.
-        tickTo(219);
-        EXPECT_TRUE(silent.statusVisible);
-        EXPECT_TRUE(silent.red);
-        tickTo(220);
-        EXPECT_FALSE(silent.statusVisible);
-        EXPECT_FALSE(silent.gaugeVisible);
+        const std::string step = c.code == 0x41 ? " Verify " : " Identity ";
+        EXPECT_EQ(silent.attempts, (Texts{"0" + step + "1", "4" + step + "2", "8" + step + "3", "12" + step + "4",
+                                          "16" + step + "5"}));
+        EXPECT_TRUE(silent.connection.empty()) << "no connection throughout";
         // Back to live data: requests every 6 ticks from the failing tick on.
+        tickTo(220);
         const Ticks live = silent.sendTicks(0x30);
         ASSERT_FALSE(live.empty());
         EXPECT_EQ(live.front(), 26);
+        EXPECT_EQ(silent.course.size(), 2u);
     }
 }
 
-TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
+TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInAFailureThatNamesTheCause)
 {
     struct Case
     {
@@ -408,19 +422,26 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
         bool answersEcho;
         int echoCorruptAt;
         int storedCorruptAt;
+        bool garbled;
         bool verify; // start a verify instead of a program
         std::uint8_t resentCode;
         Ticks sendings;
         int failTick;
-        const char *error;
+        const char *failed;
     };
     const Case cases[] = {
         // Block 1 goes out inside tick 1's poll, and that tick already counts its first wait.
-        {"no echo of block 1", false, -1, -1, false, 0x01, {1, 4, 8, 12, 16}, 20, "Program error!"},
-        {"echo differs in byte 7", true, 7, -1, false, 0x01, {1, 4, 8, 12, 16}, 20, "Program error!"},
-        {"echo differs in byte 49", true, 49, -1, false, 0x01, {1, 4, 8, 12, 16}, 20, "Program error!"},
-        {"stored block differs in byte 0", true, -1, 0, true, 0x41, {0, 4, 8, 12, 16}, 20, "Verify error!"},
-        {"stored block differs in byte 30", true, -1, 30, true, 0x41, {0, 4, 8, 12, 16}, 20, "Verify error!"},
+        {"no echo of block 1", false, -1, -1, false, false, 0x01, {1, 4, 8, 12, 16}, 20, "failed Program Block NoReply"},
+        {"echo differs in byte 7", true, 7, -1, false, false, 0x01, {1, 4, 8, 12, 16}, 20,
+         "failed Program Block Differed"},
+        {"echo differs in byte 49", true, 49, -1, false, false, 0x01, {1, 4, 8, 12, 16}, 20,
+         "failed Program Block Differed"},
+        {"stored block differs in byte 0", true, -1, 0, false, true, 0x41, {0, 4, 8, 12, 16}, 20,
+         "failed Verify Verify Differed"},
+        {"stored block differs in byte 30", true, -1, 30, false, true, 0x41, {0, 4, 8, 12, 16}, 20,
+         "failed Verify Verify Differed"},
+        {"stored block garbled on the line", true, -1, -1, true, true, 0x41, {0, 4, 8, 12, 16}, 20,
+         "failed Verify Verify BadCheck"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -430,8 +451,9 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
         h.unit.answersEcho = c.answersEcho;
         h.unit.echoCorruptAt = c.echoCorruptAt;
         h.unit.storedCorruptAt = c.storedCorruptAt;
+        h.garbleReplies = c.garbled;
         std::copy(img.bytes.begin(), img.bytes.begin() + 50, h.unit.stored.begin());
-        TransferEngine e(h, img, id, lang);
+        TransferEngine e(h, img, id);
         if (c.verify)
             e.startVerify();
         else
@@ -445,18 +467,25 @@ TEST_F(TransferEngineTest, WrongRepliesToBlock1EndInProgramOrVerifyError)
         e.tick();
         EXPECT_EQ(h.sendTicks(c.resentCode), c.sendings) << ticksText(h.sendTicks(c.resentCode));
         EXPECT_EQ(e.transferMode(), TransferMode::Idle);
-        EXPECT_EQ(h.caption.toStdString(), c.error);
-        EXPECT_TRUE(h.red);
+        EXPECT_EQ(h.course.back(), std::to_string(c.failTick) + " " + c.failed);
         EXPECT_FALSE(e.programDone());
         if (!c.verify) {
             EXPECT_TRUE(h.sendTicks(0x41).empty()) << "no verify after a wrong echo";
         }
-        // The report stays: no later idle tick replaces it.
+        // What the unit answered with, for the command line to name.
+        const int corrupt = std::max(c.echoCorruptAt, c.storedCorruptAt);
+        if (corrupt >= 0) {
+            auto answered = e.differingBlock();
+            answered[static_cast<std::size_t>(corrupt)] ^= 0x01;
+            EXPECT_TRUE(std::equal(answered.begin(), answered.end(), img.bytes.begin()));
+        }
+        // Nothing more happens: no later idle tick reports anything of it.
+        const std::size_t events = h.course.size();
         for (int i = 0; i < 20; ++i) {
             ++h.tickNumber;
             e.tick();
         }
-        EXPECT_EQ(h.caption.toStdString(), c.error);
+        EXPECT_EQ(h.course.size(), events);
     }
 }
 
@@ -476,8 +505,7 @@ TEST_F(TransferEngineTest, ReadOfCurveBreakingNormalisationEndsInVerifyError)
     EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
     runTicks(1);
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
-    EXPECT_EQ(host.caption.toStdString(), "Verify error!") << "a read that got its block fails as a verify";
-    EXPECT_TRUE(host.red);
+    EXPECT_EQ(host.course.back(), "21 failed Read Verify Differed") << "a read that got its block fails as a verify";
     auto expected = unitBlock;
     expected[14] = 41;
     EXPECT_EQ(imageBlock(), expected) << "the image keeps what the read stored";
@@ -493,7 +521,7 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
         FakeHost h(img);
         h.unit.setVersion(15);
         const auto unitBefore = h.unit.stored;
-        TransferEngine e(h, img, id, lang);
+        TransferEngine e(h, img, id);
         std::vector<TransferMode> modesInBox;
         // The box's own message loop keeps ticking the engine.
         h.whileBoxOpen = [&] {
@@ -501,7 +529,6 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
             ++h.tickNumber;
             e.tick();
             modesInBox.push_back(e.transferMode());
-            EXPECT_GT(e.statusTicks(), 0) << "still counting while the box is open";
         };
         if (program)
             e.startProgram();
@@ -509,11 +536,12 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
             e.startRead();
         ++h.tickNumber;
         e.tick();
-        ASSERT_EQ(h.boxes.size(), 1u);
-        EXPECT_EQ(h.boxes[0].toStdString(), "Unmatched version of PC and Ignition programs!  PC-16, IGN-15");
+        EXPECT_EQ(h.boxes, std::vector<int>{15});
+        EXPECT_EQ(h.course.back(), program ? "1 failed Program Identity Version" : "1 failed Read Identity Version")
+            << "the failure comes before the box";
+        EXPECT_EQ(e.lastFailure(), TransferFailure::Version);
         EXPECT_EQ(modesInBox, (std::vector<TransferMode>{TransferMode::Idle, TransferMode::Idle}));
         EXPECT_EQ(e.transferMode(), TransferMode::Idle);
-        EXPECT_EQ(e.statusTicks(), 0);
         EXPECT_EQ(id.version(), 15) << "the identity is kept";
         EXPECT_EQ(h.identities.size(), 1u);
         EXPECT_EQ(h.normalisations, 1);
@@ -522,8 +550,6 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
             ++h.tickNumber;
             e.tick();
         }
-        EXPECT_FALSE(h.statusVisible);
-        EXPECT_FALSE(h.gaugeVisible);
         EXPECT_TRUE(h.sendTicks(0x01).empty());
         EXPECT_TRUE(h.sendTicks(0x41).empty());
         EXPECT_EQ(img, before);
@@ -532,44 +558,34 @@ TEST_F(TransferEngineTest, VersionMismatchStopsReadAndProgramWithNothingWritten)
     }
 }
 
-TEST_F(TransferEngineTest, ProgramFailingAfterEarlierSuccessForgetsTheSuccess)
+TEST_F(TransferEngineTest, WhatFollowsASuccessfulProgramDecidesWhetherItStaysDone)
 {
-    engine.startProgram();
-    runTicks(3);
-    ASSERT_EQ(host.caption.toStdString(), "Programing: OK");
-    host.unit.connected = false;
-    engine.startProgram();
-    runTicks(20);
-    EXPECT_EQ(host.caption.toStdString(), "Program error!");
-    EXPECT_FALSE(engine.programDone());
-    runTicks(10);
-    EXPECT_EQ(host.caption.toStdString(), "Program error!");
-    EXPECT_TRUE(host.red);
-}
-
-TEST_F(TransferEngineTest, ReadRightAfterProgramReportsOnlyItsVerify)
-{
-    engine.startProgram();
-    runTicks(3);
-    ASSERT_TRUE(engine.programDone());
-    engine.startRead();
-    runTicks(3);
-    EXPECT_FALSE(engine.programDone()) << "a read forgets the programming";
-    runTicks(5);
-    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
-}
-
-TEST_F(TransferEngineTest, VerifyRightAfterProgramReportsItsOwnResult)
-{
-    engine.startProgram();
-    runTicks(3);
-    ASSERT_EQ(host.caption.toStdString(), "Programing: OK");
-    engine.startVerify();
-    EXPECT_FALSE(engine.programDone());
-    runTicks(3);
-    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
-    runTicks(10);
-    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
+    struct Case
+    {
+        const char *name;
+        std::function<void()> then;
+        int ticks; // after which it is decided
+        bool done;
+    };
+    const Case cases[] = {
+        {"a program that fails", [&] { host.unit.connected = false; engine.startProgram(); }, 20, false},
+        {"a read, from its first tick", [&] { engine.startRead(); }, 1, false},
+        {"a verify", [&] { engine.startVerify(); }, 0, false},
+        {"a program after change", [&] { engine.startProgramAfterChange(); }, 0, false},
+        {"idle ticks", [] {}, 30, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        host.unit.connected = true;
+        engine.startProgram();
+        runTicks(3);
+        ASSERT_TRUE(engine.programDone());
+        c.then();
+        runTicks(c.ticks);
+        EXPECT_EQ(engine.programDone(), c.done);
+        runTicks(30);
+    }
+    EXPECT_TRUE(host.idleProgramDone) << "idle ticks hand it on";
 }
 
 // ---- Frames the engine must not act on -------------------------------------------------------
@@ -608,7 +624,7 @@ TEST_F(TransferEngineTest, BadOrUnexpectedFramesAreDroppedWithoutEffect)
         UnitIdentity id;
         FakeHost h(img);
         h.unit.connected = false;
-        TransferEngine e(h, img, id, lang);
+        TransferEngine e(h, img, id);
         if (!c.idle)
             e.startRead();
         TransferEngineTestAccess::silenceTicks(e) = 10;
@@ -648,11 +664,12 @@ TEST_F(TransferEngineTest, LiveFrameInTheMiddleOfATransferIsDecodedAndLeavesItAl
     EXPECT_EQ(engine.transferMode(), TransferMode::Verifying);
     EXPECT_EQ(engine.attemptCount(), 1);
     EXPECT_EQ(engine.replyWaitTicks(), 1);
-    EXPECT_EQ(host.caption.toStdString(), "Verify device:") << "no storing report while an operation runs";
+    EXPECT_EQ(host.idleTick, -1) << "no storing report while an operation runs";
     runTicks(1);
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
-    EXPECT_EQ(host.captionTexts(), (std::vector<std::string>{"Verify device:", "Verify: OK", "Saving:"}))
-        << "once idle, the same tick reports the storing the live frame announced";
+    EXPECT_EQ(host.course.back(), "2 succeeded Verify");
+    EXPECT_EQ(host.idleTick, 2) << "once idle, the same tick reports the storing the live frame announced";
+    EXPECT_EQ(host.storing, 93);
 }
 
 // ---- Idle behaviour ------------------------------------------------------------------------
@@ -665,7 +682,7 @@ TEST_F(TransferEngineTest, LiveDataRequestedEverySixIdleTicksAndNeverRetried)
         UnitIdentity id;
         FakeHost h(img);
         h.unit.connected = answering;
-        TransferEngine e(h, img, id, lang);
+        TransferEngine e(h, img, id);
         for (int i = 0; i < 31; ++i) {
             ++h.tickNumber;
             e.tick();
@@ -682,68 +699,44 @@ TEST_F(TransferEngineTest, LiveDataRequestedEverySixIdleTicksAndNeverRetried)
     }
 }
 
-TEST_F(TransferEngineTest, NoConnectionAfterEighteenSilentTicksHiddenByNextFrame)
+TEST_F(TransferEngineTest, ConnectionGoesDownAfterEighteenSilentTicksAndUpWithTheNextFrame)
 {
     host.unit.connected = false;
     TransferEngineTestAccess::silenceTicks(engine) = 0;
     runTicks(18);
-    EXPECT_FALSE(host.connectionVisible);
-    EXPECT_EQ(host.versionHides, 0);
+    EXPECT_EQ(host.connection, Texts{"1 up"}) << "a watch that starts counting from 0 counts as up";
     runTicks(1);
-    EXPECT_TRUE(host.connectionVisible) << "tick 19";
-    EXPECT_EQ(host.versionHides, 1);
-    runTicks(4);
-    EXPECT_EQ(host.versionHides, 5) << "the version label is hidden on every tick the indicator shows";
+    EXPECT_EQ(host.connection.back(), "19 down");
+    EXPECT_TRUE(engine.noConnection());
 
-    // An accepted live frame clears the indicator on the tick it arrives.
+    // An accepted live frame brings it up on the tick it arrives.
+    runTicks(4);
     host.incoming.push_back(encodeLiveData(LiveData{}));
     runTicks(1);
-    EXPECT_FALSE(host.connectionVisible);
-    runTicks(17);
-    EXPECT_FALSE(host.connectionVisible);
-    runTicks(1);
-    EXPECT_TRUE(host.connectionVisible) << "18 ticks after the tick of the last accepted frame";
-    EXPECT_EQ(host.versionHides, 6);
-
-    // While printing, neither the indicator nor the status label shows, and the
-    // version label is left as it is.
-    TransferEngineTestAccess::status(engine).caption = QStringLiteral("x");
-    TransferEngineTestAccess::statusTicks(engine) = 50;
-    engine.setPrinting(true);
-    runTicks(3);
-    EXPECT_FALSE(host.connectionVisible);
-    EXPECT_FALSE(host.statusVisible);
-    EXPECT_EQ(host.versionHides, 6);
-    EXPECT_EQ(engine.statusTicks(), 47) << "the display time still runs";
-    engine.setPrinting(false);
-    runTicks(1);
-    EXPECT_TRUE(host.connectionVisible);
-    EXPECT_TRUE(host.statusVisible);
+    EXPECT_EQ(host.connection.back(), "24 up");
+    runTicks(18);
+    EXPECT_EQ(host.connection, (Texts{"1 up", "19 down", "24 up", "42 down"}))
+        << "18 ticks after the tick of the last accepted frame";
 }
 
-TEST_F(TransferEngineTest, StoringProgressGaugeFollowsTheCountdown)
+TEST_F(TransferEngineTest, StoringProgressFollowsTheCountdown)
 {
     struct Case
     {
         std::uint16_t countdown;
-        int progress;
+        int percent;
     };
-    // 100 * (110 - n) / 110, truncated; above 110 negative, clamped by the gauge.
+    // 100 * (110 - n) / 110, truncated; above 110 it would be negative: 0.
     const Case cases[] = {{110, 0}, {109, 0}, {55, 50}, {1, 99}, {111, 0}, {200, 0}, {65535, 0}};
+    host.unit.connected = false; // only the frames queued here arrive
     for (const Case &c : cases) {
-        host.unit.connected = false; // only the frames queued here arrive
-    // Start from a half-full gauge so that a clamp to 0 is visible.
-        TransferEngineTestAccess::status(engine).gaugeMax = 100;
-        TransferEngineTestAccess::status(engine).gaugeProgress = 50;
         LiveData live;
         live.savingCountdown = c.countdown;
         live.protocolVersion = 16;
         host.incoming.push_back(encodeLiveData(live));
         runTicks(1);
-        EXPECT_EQ(host.caption.toStdString(), "Saving:") << "countdown " << c.countdown;
-        EXPECT_EQ(host.max, 100) << "countdown " << c.countdown;
-        EXPECT_EQ(host.progress, c.progress) << "countdown " << c.countdown;
-        EXPECT_EQ(engine.statusTicks(), 199);
+        EXPECT_EQ(host.idleTick, host.tickNumber);
+        EXPECT_EQ(host.storing, c.percent) << "countdown " << c.countdown;
     }
 }
 
@@ -763,9 +756,7 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
         UnitIdentity id;
         FakeHost h(img);
         h.unit.connected = false;
-        TransferEngine e(h, img, id, lang);
-        TransferEngineTestAccess::status(e).caption = QStringLiteral("earlier");
-        TransferEngineTestAccess::status(e).red = true;
+        TransferEngine e(h, img, id);
         TransferEngineTestAccess::programDone(e) = true;
         TransferEngineTestAccess::replyWaitTicks(e) = c.waitBefore;
         e.startProgramAfterChange();
@@ -775,11 +766,7 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
         EXPECT_EQ(e.commandCode(), 0x00);
         EXPECT_EQ(e.attemptCount(), 1);
         EXPECT_FALSE(e.programDone());
-        EXPECT_EQ(h.caption.toStdString(), "Program device:");
-        EXPECT_FALSE(h.red);
-        EXPECT_EQ(e.statusTicks(), 200);
-        EXPECT_TRUE(h.statusVisible);
-        EXPECT_TRUE(h.gaugeVisible);
+        EXPECT_EQ(h.course, Texts{"0 started Program"});
 
         const int f = c.firstTick;
         while (h.tickNumber < f + 15) {
@@ -787,11 +774,12 @@ TEST_F(TransferEngineTest, ProgramAfterChangeSendsOnTheTickTheWaitReachesFour)
             e.tick();
         }
         EXPECT_EQ(h.sendTicks(0x00), (Ticks{f, f + 4, f + 8, f + 12})) << ticksText(h.sendTicks(0x00));
+        EXPECT_EQ(h.attempts.front(), std::to_string(f) + " Identity 2") << "its first sending counts as the second";
         EXPECT_EQ(e.transferMode(), TransferMode::Programming);
         ++h.tickNumber;
         e.tick();
         EXPECT_EQ(e.transferMode(), TransferMode::Idle) << "four sendings, then the error";
-        EXPECT_EQ(h.caption.toStdString(), "Program error!");
+        EXPECT_EQ(h.course.back(), std::to_string(f + 16) + " failed Program Identity NoReply");
         EXPECT_EQ(h.sendTicks(0x00).size(), 4u);
     }
 }
@@ -804,8 +792,8 @@ TEST_F(TransferEngineTest, ProgramAfterChangeThenRunsLikeAProgram)
     EXPECT_EQ(host.sendTicks(0x00), Ticks{2});
     EXPECT_EQ(host.sendTicks(0x01), Ticks{3});
     EXPECT_EQ(host.sendTicks(0x41), Ticks{4});
-    EXPECT_EQ(host.captionTexts(),
-              (std::vector<std::string>{"Program device:", "Verify:", "Verify: OK", "Programing: OK"}));
+    EXPECT_EQ(host.course, (Texts{"0 started Program", "3 step Block", "4 step Verify", "5 succeeded Program"}));
+    EXPECT_TRUE(host.idleProgramDone);
     EXPECT_EQ(host.unit.stored, imageBlock());
 }
 
@@ -816,14 +804,14 @@ TEST_F(TransferEngineTest, NewCommandReplacesTheRunningOne)
     runTicks(6); // block 0 sent on ticks 0 and 4
     engine.startRead();
     EXPECT_EQ(engine.transferMode(), TransferMode::Reading);
+    EXPECT_EQ(engine.operation(), Operation::Read);
     EXPECT_EQ(engine.commandCode(), 0x40);
     EXPECT_EQ(engine.attemptCount(), 1);
     EXPECT_EQ(engine.replyWaitTicks(), 0);
-    EXPECT_EQ(host.caption.toStdString(), "Read device:");
     runTicks(20);
     EXPECT_EQ(host.sendTicks(0x00), (Ticks{0, 4}));
     EXPECT_EQ(host.sendTicks(0x40), (Ticks{6, 10, 14, 18, 22}));
-    EXPECT_EQ(host.caption.toStdString(), "Read error!");
+    EXPECT_EQ(host.course, (Texts{"0 started Program", "6 started Read", "26 failed Read Identity NoReply"}));
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
 
     // A reply to the abandoned command no longer counts.
@@ -834,43 +822,6 @@ TEST_F(TransferEngineTest, NewCommandReplacesTheRunningOne)
     runTicks(1);
     EXPECT_TRUE(host.identities.empty());
     EXPECT_EQ(engine.silenceTicks(), 6);
-}
-
-TEST_F(TransferEngineTest, StartCaptionFollowsTheLanguageAndFrenchKeepsTheOldOne)
-{
-    struct Case
-    {
-        std::uint8_t language;
-        const char16_t *program;
-        const char16_t *verify;
-        const char16_t *read;
-    };
-    const Case cases[] = {
-        {0, u"Program device:", u"Verify device:", u"Read device:"},
-        {1, u"Programmieren:", u"Vergleichen:", u"Lesen:"},
-        {3, u"Programování:", u"Verifikace:", u"Čtení:"},
-        {2, u"earlier", u"earlier", u"earlier"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE("language " + std::to_string(c.language));
-        lang.setIndex(c.language);
-        const std::pair<std::function<void()>, const char16_t *> starts[] = {
-            {[&] { engine.startProgram(); }, c.program},
-            {[&] { engine.startVerify(); }, c.verify},
-            {[&] { engine.startRead(); }, c.read},
-            {[&] { engine.startProgramAfterChange(); }, c.program},
-        };
-        for (const auto &[start, expected] : starts) {
-            TransferEngineTestAccess::status(engine).caption = QStringLiteral("earlier");
-            TransferEngineTestAccess::status(engine).red = true;
-            TransferEngineTestAccess::statusTicks(engine) = 0;
-            start();
-            EXPECT_EQ(host.caption.toStdString(), QString::fromUtf16(expected).toStdString());
-            EXPECT_FALSE(host.red);
-            EXPECT_EQ(engine.statusTicks(), 200);
-            EXPECT_TRUE(host.statusVisible);
-        }
-    }
 }
 
 TEST_F(TransferEngineTest, ALiveFrameAndAReplyInOnePollAreBothHandled)
@@ -888,7 +839,7 @@ TEST_F(TransferEngineTest, ALiveFrameAndAReplyInOnePollAreBothHandled)
     ASSERT_EQ(host.lives.size(), 1u);
     EXPECT_EQ(host.lives[0].rpm, 2222);
     EXPECT_EQ(engine.transferMode(), TransferMode::Idle);
-    EXPECT_EQ(host.caption.toStdString(), "Verify: OK");
+    EXPECT_EQ(host.course.back(), "1 succeeded Verify");
     EXPECT_EQ(host.sendTicks(0x41), Ticks{0}) << "no resend was needed";
 
     // A stale reply ahead of the right one is dropped on its own and does not

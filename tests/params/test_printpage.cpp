@@ -1,4 +1,5 @@
 // The printed page: the date line by language and the picture's place.
+#include "i18n/language.h"
 #include "params/printpage.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ TEST(PrintPage, TheDateLineIsEnglishAlsoForGermanAndCzechForCzechWithoutTheTimeZ
         {7, QLocale(QLocale::English, QLocale::UnitedStates), std::nullopt},
     };
     for (const auto &c : cases) {
-        const std::optional<QString> line = printDateLine(Language(c.language), when, c.locale);
+        const std::optional<QString> line = printDateLine(Language(c.language).printDateLead(), when, c.locale);
         EXPECT_EQ(line.has_value(), c.expected.has_value()) << "language " << int(c.language);
         if (line && c.expected) {
             EXPECT_EQ(line->toStdString(), c.expected->toStdString()) << c.locale.name().toStdString();

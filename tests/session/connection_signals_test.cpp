@@ -1,7 +1,8 @@
-// The session's two connection reports side by side, tick by tick, while a
-// unit answers and then falls silent: connectionChanged is documented as
-// the change of what connectionShown says every tick, so a listener of either
-// must see "No Connection" come on at the same tick.
+// The two connection reports side by side, tick by tick, while a unit
+// answers and then falls silent: the session's connectionChanged (the
+// engine's connection watch) and the presenter's connectionShown (what
+// "No Connection" shows every tick) must agree on the tick, so a listener of
+// either sees "No Connection" come on at the same tick.
 #include "session/unitsession.h"
 #include "support/fake_transport.h"
 #include "support/scripted_unit.h"
@@ -27,7 +28,7 @@ TEST(ConnectionSignals, ChangeAndShownAgreeWhenTheUnitFallsSilentAndComesBack)
     std::vector<int> regained;  // connectionChanged(true)
     bool shownBefore = true;
     QObject::connect(&session, &UnitSession::liveDataReceived, [&](const LiveData &) { lastLive = tick; });
-    QObject::connect(&session, &UnitSession::connectionShown, [&](bool shown) {
+    QObject::connect(&session.status(), &StatusPresenter::connectionShown, [&](bool shown) {
         if (shown != shownBefore)
             (shown ? shownOn : shownOff).push_back(tick);
         shownBefore = shown;

@@ -32,12 +32,13 @@ TEST(LongRun, SessionPollingHalfAnHourKeepsItsMemoryFlat)
     session.document().newSet();
 
     // A listener as a view would be: it keeps the latest of everything.
-    TransferStatus shownStatus;
+    StatusReport shownStatus;
     LiveData shownLive;
     int lives = 0;
     int succeeded = 0;
     int failed = 0;
-    QObject::connect(&session, &UnitSession::statusChanged, [&](const TransferStatus &s) { shownStatus = s; });
+    QObject::connect(&session.status(), &StatusPresenter::statusChanged,
+                     [&](const StatusReport &s) { shownStatus = s; });
     QObject::connect(&session, &UnitSession::liveDataReceived, [&](const LiveData &l) {
         shownLive = l;
         ++lives;

@@ -8,7 +8,6 @@
 // in ticks, as the engine counts it, however busy the machine, while a run of
 // hundreds of operations takes seconds rather than the minutes the 55 ms timer
 // would take.
-#include "i18n/operationcaptions.h"
 #include "link/frame.h"
 #include "link/serialtransport.h"
 #include "params/parameterimage.h"
@@ -106,7 +105,7 @@ struct OperationEnd
     bool ended = false;
     bool succeeded = false;
     std::optional<Operation> reported; // the operation named by the signal
-    TransferStatus status;             // the report as the end was announced
+    StatusReport status;               // the report as the end was announced
     bool verifyStepShown = false;      // "Verify:" came up during it
     // The version a report of another protocol named: noise that passed as
     // the unit's identity (a check byte holds by chance one time in 256).
@@ -126,7 +125,7 @@ public:
         // The reports speak the language a view chose; English here.
         session->language().select(language::kEnglish);
         UnitSession &s = *session;
-        QObject::connect(&s, &UnitSession::statusChanged, [this](const TransferStatus &status) {
+        QObject::connect(&s.status(), &StatusPresenter::statusChanged, [this](const StatusReport &status) {
             if (!end.ended)
                 end.status = status;
             if (status.caption == QStringLiteral("Verify:"))

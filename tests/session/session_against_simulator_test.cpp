@@ -1,6 +1,5 @@
 // A listener of the unit session with no window at all: the session on the
 // simulated unit's pseudo-terminal, ticked by a timer as a view would.
-#include "i18n/operationcaptions.h"
 #include "link/liveframe.h"
 #include "link/unitidentity.h"
 #include "session/unitsession.h"

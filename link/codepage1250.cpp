@@ -1,4 +1,4 @@
-#include "i18n/codepage1250.h"
+#include "link/codepage1250.h"
 
 #include <array>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // Tests of the code page 1250 conversion the unit's texts go through.
-#include "i18n/codepage1250.h"
+#include "link/codepage1250.h"
 
 #include <QByteArray>
 #include <QString>
