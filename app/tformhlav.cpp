@@ -61,6 +61,7 @@ TFormHlav::TFormHlav(std::unique_ptr<Transport> transport, QWidget *parent)
     bindSession();
     bindDocument();
     bindChart();
+    bindRecentFiles();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
 

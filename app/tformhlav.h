@@ -23,6 +23,9 @@ class QFileDialog;
 class QLabel;
 class QImage;
 class QKeyEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QAction;
 class QLineEdit;
 class QTimer;
 class QUrl;
@@ -159,6 +162,8 @@ public slots:
     void CheckBoxProgHnedMouseUp(QObject *sender);
     void MenuUndoClick();
     void MenuRedoClick();
+    // File -> 1..8: the recent file at index 0..7 (newest first).
+    void MenuRecentClick(int index);
     void Timer1Timer();
     void ApplicationHint(const QString &hint);
 
@@ -166,6 +171,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void FormClose();
@@ -173,6 +180,13 @@ private:
     void bindHandlers();
     void bindSession();
     void bindChart();
+    void bindRecentFiles();
+    void loadRecentFiles();
+    void showRecentFiles();
+    void noteRecentFile(const QString &path);
+    void forgetRecentFile(const QString &path);
+    // Opens a parameter file as F3 does, with its messages; true once opened.
+    bool openIgnFile(const QString &path);
     void bindDocument();
     ChartWindow *ensureChartWindow();
     void saveChartPlace();
@@ -271,6 +285,10 @@ private:
     DocumentOpener documentOpener;
     QStringList manualFolders;
     ChartWindow *chartWindow = nullptr;
+    // The File menu's recent files, newest first, and their items above Exit.
+    QStringList recentFiles;
+    std::array<QAction *, 8> recentActions{};
+    QAction *recentSeparator = nullptr;
     std::unique_ptr<LiveRecorder> recorder;
     // The curve row shown lit, -1 for none.
     int litRow = -1;

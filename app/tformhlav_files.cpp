@@ -57,30 +57,37 @@ void TFormHlav::MenuSaveClick()
     }
     showFields(pending);
     setDialogFileNames(path, saveDialogFile);
+    noteRecentFile(path);
 }
 
 void TFormHlav::MenuOpenClick()
 {
     const QString path = chooseFile(OpenDialog1().get());
-    if (!path.isEmpty()) {
-        QString reason;
-        switch (unit.document().open(path, &reason)) {
-        case OpenResult::Opened:
-            setDialogFileNames(openDialogFile, path);
-            break;
-        case OpenResult::CannotOpen:
-            showFileError(path, reason);
-            break;
-        case OpenResult::WrongVersion:
-            // The set and the screen stay as they were.
-            if (const std::optional<QString> text = unit.language().ignFileVersionMessage()) {
-                QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), *text,
-                                QMessageBox::Ok, this);
-                box.setObjectName(QStringLiteral("IgnVersionBox"));
-                box.exec();
-            }
-            break;
-        }
-    }
+    if (!path.isEmpty())
+        openIgnFile(path);
     unit.status().hideStatus();
+}
+
+bool TFormHlav::openIgnFile(const QString &path)
+{
+    QString reason;
+    switch (unit.document().open(path, &reason)) {
+    case OpenResult::Opened:
+        setDialogFileNames(openDialogFile, path);
+        noteRecentFile(path);
+        return true;
+    case OpenResult::CannotOpen:
+        showFileError(path, reason);
+        break;
+    case OpenResult::WrongVersion:
+        // The set and the screen stay as they were.
+        if (const std::optional<QString> text = unit.language().ignFileVersionMessage()) {
+            QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), *text, QMessageBox::Ok,
+                            this);
+            box.setObjectName(QStringLiteral("IgnVersionBox"));
+            box.exec();
+        }
+        break;
+    }
+    return false;
 }

@@ -40,6 +40,7 @@ void TFormHlav::loadSettings()
     QString problem;
     const StoredSettings stored = readSettings(settingspaths::settingsFile(), defaults, &problem);
     reportUnread(problem);
+    loadRecentFiles();
 
     QRect bounds = screenplace::storedPlace(stored.left, stored.top, stored.width, stored.height);
     // Without a place in the file the window stays where start-up centred it.

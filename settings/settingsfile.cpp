@@ -306,3 +306,49 @@ bool writeWindowPlace(const QString &iniPath, const char *section, const QRect &
                            {name, "Height", QByteArray::number(place.height())}},
                           reason);
 }
+
+namespace {
+constexpr char kRecentSection[] = "RECENT";
+
+QByteArray recentKey(int n)
+{
+    return "File" + QByteArray::number(n);
+}
+} // namespace
+
+QStringList withRecentFile(const QStringList &recent, const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList list{absolute};
+    for (const QString &file : recent) {
+        if (list.size() == kMaxRecentFiles)
+            break;
+        if (!file.isEmpty() && !list.contains(QFileInfo(file).absoluteFilePath()))
+            list.append(QFileInfo(file).absoluteFilePath());
+    }
+    return list;
+}
+
+QStringList readRecentFiles(const QString &iniPath)
+{
+    QStringList recent;
+    QByteArray data;
+    CSimpleIniA ini;
+    if (iniPath.isEmpty() || !readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+        return recent;
+    for (int n = kMaxRecentFiles; n >= 1; --n) {
+        const char *value = ini.GetValue(kRecentSection, recentKey(n).constData(), nullptr);
+        const QString file = value == nullptr ? QString() : decodeText(value).trimmed();
+        if (!file.isEmpty())
+            recent = withRecentFile(recent, file);
+    }
+    return recent;
+}
+
+bool writeRecentFiles(const QString &iniPath, const QStringList &recent, QString *reason)
+{
+    std::vector<IniValue> values;
+    for (int n = 1; n <= kMaxRecentFiles; ++n)
+        values.push_back({kRecentSection, recentKey(n), encodeText(recent.value(n - 1))});
+    return writeIniValues(iniPath, values, reason);
+}

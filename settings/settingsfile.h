@@ -89,3 +89,16 @@ bool writePortMapping(const QString &iniPath, int comNumber, const QString &devi
 // default's value.
 QRect readWindowPlace(const QString &iniPath, const char *section, const QRect &defaults);
 bool writeWindowPlace(const QString &iniPath, const char *section, const QRect &place, QString *reason = nullptr);
+
+// The File menu's recent parameter files, newest first, kept in the [RECENT]
+// section as File1..File8. The section's lines are never removed: a shorter
+// list leaves the keys past its end empty, and empty keys are skipped.
+inline constexpr int kMaxRecentFiles = 8;
+
+// The list with path put on top: the same absolute path given before moves up
+// rather than being listed twice, and what falls past kMaxRecentFiles is dropped.
+QStringList withRecentFile(const QStringList &recent, const QString &path);
+
+// The stored list, newest first; at most kMaxRecentFiles, without duplicates.
+QStringList readRecentFiles(const QString &iniPath);
+bool writeRecentFiles(const QString &iniPath, const QStringList &recent, QString *reason = nullptr);
