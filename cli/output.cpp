@@ -7,6 +7,10 @@
 
 bool StdOutput::write(QByteArrayView bytes, QString *reason)
 {
+    // An empty row (the text form has no header) writes nothing; fwrite must
+    // not be handed the null pointer an empty view may hold.
+    if (bytes.isEmpty())
+        return true;
     const auto size = static_cast<std::size_t>(bytes.size());
     if (std::fwrite(bytes.data(), 1, size, stdout) == size && std::fflush(stdout) == 0)
         return true;
@@ -17,6 +21,8 @@ bool StdOutput::write(QByteArrayView bytes, QString *reason)
 
 void StdOutput::message(QByteArrayView bytes)
 {
+    if (bytes.isEmpty())
+        return;
     std::fwrite(bytes.data(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fflush(stderr);
 }
