@@ -596,15 +596,17 @@ int commandLive(Reply &r, const CliOptions &options, CliSession &s)
     });
     bool timeUp = false;
     QTimer duration;
+    // A QTimer counts at most about 24 days; a longer log takes further
+    // rounds of it. What is left and the next round live as long as the
+    // timer whose time-out uses them.
+    qint64 leftMs = 0;
+    const auto nextRound = [&] {
+        const int round = static_cast<int>(std::min<qint64>(leftMs, INT_MAX));
+        leftMs -= round;
+        duration.start(round);
+    };
     if (options.durationS >= 0) {
-        // A QTimer counts at most about 24 days; a longer log takes further
-        // rounds of it.
-        qint64 leftMs = static_cast<qint64>(options.durationS * 1000);
-        const auto nextRound = [&] {
-            const int round = static_cast<int>(std::min<qint64>(leftMs, INT_MAX));
-            leftMs -= round;
-            duration.start(round);
-        };
+        leftMs = static_cast<qint64>(options.durationS * 1000);
         duration.setTimerType(Qt::PreciseTimer);
         duration.setSingleShot(true);
         QObject::connect(&duration, &QTimer::timeout, &s, [&] {
