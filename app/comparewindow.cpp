@@ -23,6 +23,7 @@ CompareWindow::CompareWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows->setSelectionMode(QAbstractItemView::NoSelection);
     rows->verticalHeader()->hide();
+    rows->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     rows->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     rows->horizontalHeader()->setStretchLastSection(true);
     auto *layout = new QVBoxLayout(this);
