@@ -62,6 +62,7 @@ TFormHlav::TFormHlav(std::unique_ptr<Transport> transport, QWidget *parent)
     bindDocument();
     bindChart();
     bindRecentFiles();
+    bindComparison();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
 

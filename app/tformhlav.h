@@ -31,6 +31,7 @@ class QTimer;
 class QUrl;
 class TFormAbout;
 class ChartWindow;
+class CompareWindow;
 class LiveRecorder;
 class Transport;
 
@@ -87,6 +88,8 @@ public:
     UnitSession &session() { return unit; }
     // The chart's window once Tools -> Curve chart has opened it.
     ChartWindow *chart() const { return chartWindow; }
+    // The comparison's window once Compare with file… or Show differences has opened it.
+    CompareWindow *comparison() const { return compareWindow; }
     const UnitSession &session() const { return unit; }
 
     // Outer bounds as the settings keep them (frame and title included).
@@ -156,6 +159,8 @@ public slots:
     void MenuCurveChartClick();
     void MenuRecordClick();
     void MenuOpenRecordingClick();
+    void MenuCompareClick();
+    void MenuShowDifferencesClick();
     void EditExit(QObject *sender);
     void UpDownClick(UpDown *sender, UpDown::Button button);
     void CheckBoxProgHnedClick();
@@ -190,6 +195,14 @@ private:
     void bindDocument();
     ChartWindow *ensureChartWindow();
     void saveChartPlace();
+    void bindComparison();
+    CompareWindow *ensureCompareWindow();
+    // Opens the comparison with another set and draws it on the chart.
+    void startComparison(const ParameterImage &other, const QString &name, bool onlyDifferences);
+    void endComparison();
+    // The chart shows the comparison's other set, or none.
+    void showComparisonOnChart();
+    void showIgnVersionBox();
     QString chooseCsv(bool forSaving);
     void showRecordedRows(qint64 rows);
     void recordingFailed();
@@ -289,6 +302,7 @@ private:
     QStringList recentFiles;
     std::array<QAction *, 8> recentActions{};
     QAction *recentSeparator = nullptr;
+    CompareWindow *compareWindow = nullptr;
     std::unique_ptr<LiveRecorder> recorder;
     // The curve row shown lit, -1 for none.
     int litRow = -1;

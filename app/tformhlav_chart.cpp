@@ -52,6 +52,7 @@ ChartWindow *TFormHlav::ensureChartWindow()
         chartWindow->setGeometry(outer - frame);
     }
     chartWindow->follow(unit);
+    showComparisonOnChart();
     return chartWindow;
 }
 

@@ -60,6 +60,15 @@ void TFormHlav::MenuSaveClick()
     noteRecentFile(path);
 }
 
+void TFormHlav::showIgnVersionBox()
+{
+    if (const std::optional<QString> text = unit.language().ignFileVersionMessage()) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), *text, QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("IgnVersionBox"));
+        box.exec();
+    }
+}
+
 void TFormHlav::MenuOpenClick()
 {
     const QString path = chooseFile(OpenDialog1().get());
@@ -81,12 +90,7 @@ bool TFormHlav::openIgnFile(const QString &path)
         break;
     case OpenResult::WrongVersion:
         // The set and the screen stay as they were.
-        if (const std::optional<QString> text = unit.language().ignFileVersionMessage()) {
-            QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), *text, QMessageBox::Ok,
-                            this);
-            box.setObjectName(QStringLiteral("IgnVersionBox"));
-            box.exec();
-        }
+        showIgnVersionBox();
         break;
     }
     return false;

@@ -5,6 +5,7 @@
 #include "i18n/captiontables.h"
 #include "i18n/extracaptions.h"
 #include "app/chartwindow.h"
+#include "app/comparewindow.h"
 #include "ui_tformhlav.h"
 
 #include <QAction>
@@ -88,6 +89,10 @@ void TFormHlav::applyExtraCaptions(std::uint8_t index)
     }
     if (chartWindow)
         chartWindow->setTexts(chartTexts(index));
+    if (compareWindow) {
+        compareWindow->setTexts(compareTexts(index));
+        showComparisonOnChart(); // the unit's name in the legend
+    }
 }
 
 void TFormHlav::MenuEnglishClick()

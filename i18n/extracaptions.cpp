@@ -5,7 +5,7 @@
 
 namespace {
 
-using ExtraSet = std::array<ExtraCaption, 6>;
+using ExtraSet = std::array<ExtraCaption, 8>;
 
 // "Choose device…" ends in a real ellipsis: it opens a dialog.
 constexpr ExtraSet kEnglishItems{{
@@ -16,6 +16,10 @@ constexpr ExtraSet kEnglishItems{{
     {"MenuCurveChart", u"Curve chart", u"Curve chart|Show the advance curve and the running engine as a chart"},
     {"MenuRecord", u"Record live data…", u"Record live data|Append every live-data frame to a CSV file"},
     {"MenuOpenRecording", u"Open recording…", u"Open recording|Play a recorded CSV file back in the chart"},
+    {"MenuCompare", u"Compare with file…",
+     u"Compare with file|Compare the parameters with those of a file, field by field and on the chart"},
+    {"MenuShowDifferences", u"Show differences",
+     u"Show differences|List the fields in which the unit differs after a failed verify"},
 }};
 constexpr ExtraSet kGermanItems{{
     {"MenuUndo", u"Rückgängig", u"Rückgängig|Die letzte Änderung der Parameter zurücknehmen"},
@@ -25,6 +29,10 @@ constexpr ExtraSet kGermanItems{{
     {"MenuCurveChart", u"Zündkurve", u"Zündkurve|Die Zündkurve und den laufenden Motor als Diagramm zeigen"},
     {"MenuRecord", u"Messwerte aufzeichnen…", u"Messwerte aufzeichnen|Jeden Messwert-Rahmen an eine CSV-Datei anhängen"},
     {"MenuOpenRecording", u"Aufzeichnung öffnen…", u"Aufzeichnung öffnen|Eine aufgezeichnete CSV-Datei im Diagramm zeigen"},
+    {"MenuCompare", u"Mit Datei vergleichen…",
+     u"Mit Datei vergleichen|Die Parameter mit denen einer Datei vergleichen, Feld für Feld und im Diagramm"},
+    {"MenuShowDifferences", u"Unterschiede zeigen",
+     u"Unterschiede zeigen|Nach einem fehlgeschlagenen Vergleich die Felder zeigen, in denen die Zündbox abweicht"},
 }};
 constexpr ExtraSet kCzechItems{{
     {"MenuUndo", u"Zpět", u"Zpět|Vrátit poslední změnu parametrů"},
@@ -34,6 +42,10 @@ constexpr ExtraSet kCzechItems{{
     {"MenuCurveChart", u"Graf křivky", u"Graf křivky|Zobrazit křivku předstihu a běžící motor v grafu"},
     {"MenuRecord", u"Zaznamenávat živá data…", u"Zaznamenávat živá data|Připisovat každý rámec živých dat do souboru CSV"},
     {"MenuOpenRecording", u"Otevřít záznam…", u"Otevřít záznam|Zobrazit zaznamenaný soubor CSV v grafu"},
+    {"MenuCompare", u"Porovnat se souborem…",
+     u"Porovnat se souborem|Porovnat parametry s parametry souboru, položku po položce i v grafu"},
+    {"MenuShowDifferences", u"Zobrazit rozdíly",
+     u"Zobrazit rozdíly|Po chybě verifikace vypsat položky, ve kterých se jednotka liší"},
 }};
 
 constexpr DeviceChooserTexts kEnglishChooser{
@@ -188,6 +200,29 @@ constexpr ChartTexts kCzechChart{u"Graf křivky",       u"ot/min",          u"p�
                                  u"Pozastavit",        u"Zavřít záznam",     u"Jednotka (živě)"};
 
 } // namespace
+
+namespace {
+
+constexpr CompareTexts kEnglishCompare{u"Compare", u"Differences from the unit", u"Field", u"Screen",
+                                       u"Difference", u"Unit"};
+constexpr CompareTexts kGermanCompare{u"Vergleich", u"Unterschiede zur Zündbox", u"Feld", u"Bildschirm",
+                                      u"Unterschied", u"Zündbox"};
+constexpr CompareTexts kCzechCompare{u"Porovnání", u"Rozdíly proti jednotce", u"Položka", u"Obrazovka",
+                                     u"Rozdíl", u"Jednotka"};
+
+} // namespace
+
+const CompareTexts &compareTexts(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case language::kGerman:
+        return kGermanCompare;
+    case language::kCzech:
+        return kCzechCompare;
+    default:
+        return kEnglishCompare;
+    }
+}
 
 const ChartTexts &chartTexts(std::uint8_t languageIndex)
 {

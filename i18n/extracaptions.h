@@ -87,6 +87,22 @@ struct ChartTexts
 // The chart's texts by the same language indices; English for any other.
 const ChartTexts &chartTexts(std::uint8_t languageIndex);
 
+// The comparison's window in one language: Tools -> Compare with file… and
+// Show differences. The other set's column is headed by its file's name, or
+// by `unit` for the unit's block.
+struct CompareTexts
+{
+    const char16_t *title;            // beside the file's name
+    const char16_t *differencesTitle; // Show differences
+    const char16_t *field;
+    const char16_t *screen;
+    const char16_t *difference;
+    const char16_t *unit;
+};
+
+// The comparison's texts by the same language indices; English for any other.
+const CompareTexts &compareTexts(std::uint8_t languageIndex);
+
 // A table text as a QString; null gives an empty string.
 QString extraText(const char16_t *text);
 

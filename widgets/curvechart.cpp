@@ -29,6 +29,8 @@ constexpr QRgb kRecording = 0x9090c8;
 // curve's blue, the limiter's red and the lit row's green.
 constexpr QRgb kPlayback = 0xa000c0;
 constexpr QRgb kLegendFrame = 0xa0a0a0;
+// The compared set's dashed curve: apart from all the colours above.
+constexpr QRgb kCompared = 0x008c8c;
 
 constexpr int kFadeRepaintMs = 200;
 // A drag decides between speed and advance once the mouse has moved this far.
@@ -212,7 +214,7 @@ void CurveChart::paintChart(QPainter &painter, const QSize &size) const
                    ridePosition, kPlayback, rideDots);
     }
     paintLive(painter, geometry);
-    if (!ride.empty())
+    if (!ride.empty() || compared)
         paintLegend(painter, geometry.plot());
     painter.restore();
 }
@@ -273,6 +275,7 @@ void CurveChart::paintCurve(QPainter &painter, const CurveGeometry &geometry) co
     painter.setClipRect(geometry.plot().adjusted(-6, -6, 6, 6));
 
     paintRide(painter, geometry);
+    paintComparison(painter, geometry);
 
     QPolygonF line;
     for (int k = 0; k < ParameterImage::kPoints; ++k)
@@ -290,6 +293,19 @@ void CurveChart::paintCurve(QPainter &painter, const CurveGeometry &geometry) co
         painter.drawEllipse(geometry.pointPixel(*litRow), 5, 5);
     }
     painter.restore();
+}
+
+void CurveChart::paintComparison(QPainter &painter, const CurveGeometry &geometry) const
+{
+    if (!compared)
+        return;
+    // On the shown set's axes: a point beyond them is clipped at the plot's edge.
+    QPolygonF line;
+    for (int k = 0; k < ParameterImage::kPoints; ++k)
+        line << geometry.toPixel(CurveGeometry::curvePoint(*compared, k));
+    painter.setPen(QPen(QColor::fromRgb(kCompared), 2, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(line);
 }
 
 void CurveChart::paintRide(QPainter &painter, const CurveGeometry &geometry) const
@@ -411,14 +427,29 @@ void CurveChart::paintLegend(QPainter &painter, const QRectF &plot) const
 {
     // In the plot's top left corner, where a curve rising to the right leaves room.
     const QFontMetricsF fm(painter.font());
-    const QString name = fm.elidedText(rideName, Qt::ElideMiddle, std::max(40.0, plot.width() * 0.4));
-    const std::array<std::pair<QRgb, QString>, 2> entries{{{kLive, captions.liveLegend}, {kPlayback, name}}};
+    const auto elided = [&](const QString &text) {
+        return fm.elidedText(text, Qt::ElideMiddle, std::max(40.0, plot.width() * 0.4));
+    };
+    // A swatch of the dot's colour, or a dashed stroke for the compared curve.
+    struct Entry
+    {
+        QRgb colour;
+        QString text;
+        bool dashed;
+    };
+    std::vector<Entry> entries;
+    if (!ride.empty()) {
+        entries.push_back({kLive, captions.liveLegend, false});
+        entries.push_back({kPlayback, elided(rideName), false});
+    }
+    if (compared)
+        entries.push_back({kCompared, elided(comparedName), true});
     const double swatch = 12;
     const double gap = 6;
     const double row = std::max(fm.height(), swatch) + 2;
     double textWidth = 0;
-    for (const auto &entry : entries)
-        textWidth = std::max(textWidth, fm.horizontalAdvance(entry.second));
+    for (const Entry &entry : entries)
+        textWidth = std::max(textWidth, fm.horizontalAdvance(entry.text));
     const QRectF box(plot.left() + 8, plot.top() + 8, gap + swatch + gap + textWidth + gap,
                      gap + row * double(entries.size()) + gap - 2);
     painter.save();
@@ -428,16 +459,35 @@ void CurveChart::paintLegend(QPainter &painter, const QRectF &plot) const
     painter.drawRect(box);
     painter.setRenderHint(QPainter::Antialiasing, true);
     double y = box.top() + gap;
-    for (const auto &[colour, text] : entries) {
+    for (const auto &[colour, text, dashed] : entries) {
         const QPointF centre(box.left() + gap + swatch / 2, y + row / 2 - 1);
-        painter.setPen(QPen(QColor::fromRgb(kAxis), 1.5));
-        painter.setBrush(QColor::fromRgb(colour));
-        painter.drawEllipse(centre, swatch / 2 - 1, swatch / 2 - 1);
+        if (dashed) {
+            painter.setPen(QPen(QColor::fromRgb(colour), 2, Qt::DashLine));
+            painter.drawLine(QPointF(centre.x() - swatch / 2, centre.y()), QPointF(centre.x() + swatch / 2, centre.y()));
+        } else {
+            painter.setPen(QPen(QColor::fromRgb(kAxis), 1.5));
+            painter.setBrush(QColor::fromRgb(colour));
+            painter.drawEllipse(centre, swatch / 2 - 1, swatch / 2 - 1);
+        }
         painter.setPen(QColor::fromRgb(kAxis));
         painter.drawText(QPointF(box.left() + gap + swatch + gap, centre.y() - fm.height() / 2 + fm.ascent()), text);
         y += row;
     }
     painter.restore();
+}
+
+void CurveChart::setComparison(const ParameterImage &image, const QString &name)
+{
+    compared = image;
+    comparedName = name;
+    update();
+}
+
+void CurveChart::clearComparison()
+{
+    compared.reset();
+    comparedName.clear();
+    update();
 }
 
 void CurveChart::paintEvent(QPaintEvent *)

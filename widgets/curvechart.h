@@ -31,7 +31,8 @@ struct CurveChartTexts
 // vertical line, the live operating point with a fading trail of the last ten
 // seconds, the lit curve row, and optionally a recorded ride: faintly behind
 // the curve, and played back as a dot and trail of its own colour that the
-// live frames never move (nor it them), named in a legend.
+// live frames never move (nor it them), named in a legend; and optionally a
+// second set's curve, dashed, to compare with, also named in the legend.
 // Points are dragged with the mouse; the chart only reports the edited image
 // (pointDragged) and shows it when the owner hands it back through setImage,
 // so every edit takes the owner's one path of capture, normalise and show.
@@ -84,6 +85,12 @@ public:
     // position, oldest first; the last one is its dot.
     std::vector<LiveSample> playbackTrail() const;
 
+    // Another set to compare with, drawn as a second, dashed curve and named
+    // in the legend; clearComparison takes it away.
+    void setComparison(const ParameterImage &image, const QString &name);
+    void clearComparison();
+    bool hasComparison() const { return compared.has_value(); }
+
     void setClock(Clock clock);
 
     // The plot rectangle (inside the axes) for a chart of this size.
@@ -123,6 +130,7 @@ private:
     void paintGrid(QPainter &painter, const CurveGeometry &geometry) const;
     void paintCurve(QPainter &painter, const CurveGeometry &geometry) const;
     void paintRide(QPainter &painter, const CurveGeometry &geometry) const;
+    void paintComparison(QPainter &painter, const CurveGeometry &geometry) const;
     void paintLive(QPainter &painter, const CurveGeometry &geometry) const;
     void paintLegend(QPainter &painter, const QRectF &plot) const;
     // Samples [first, last) as a trail fading with their age at `now`, the
@@ -137,6 +145,8 @@ private:
     std::deque<LiveSample> trail;
     std::vector<LiveSample> ride;
     QString rideName;
+    std::optional<ParameterImage> compared;
+    QString comparedName;
     qint64 ridePosition = 0;
     Clock clock;
     // Repaints while a trail fades out with no new frames coming.
