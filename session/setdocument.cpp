@@ -202,13 +202,7 @@ void SetDocument::undo()
     State back = std::move(undoStack.back());
     undoStack.pop_back();
     redoStack.push_back({image_, fileName_, back.action});
-    SetChange change = compare(back.image, back.fileName, SetAction::Undo);
-    change.step = back.action;
-    change.committed = true;
-    image_ = back.image;
-    fileName_ = back.fileName;
-    labelAtReadStart.reset();
-    emit changed(change);
+    returnTo(std::move(back), SetAction::Undo);
     reportHistory(true, couldRedo);
 }
 
@@ -221,14 +215,21 @@ void SetDocument::redo()
     State forward = std::move(redoStack.back());
     redoStack.pop_back();
     pushUndo({image_, fileName_, forward.action});
-    SetChange change = compare(forward.image, forward.fileName, SetAction::Redo);
-    change.step = forward.action;
+    returnTo(std::move(forward), SetAction::Redo);
+    reportHistory(couldUndo, true);
+}
+
+void SetDocument::returnTo(State state, SetAction how)
+{
+    // A step taken back or made again is a committed change of the set,
+    // reported as the step it was.
+    SetChange change = compare(state.image, state.fileName, how);
+    change.step = state.action;
     change.committed = true;
-    image_ = forward.image;
-    fileName_ = forward.fileName;
+    image_ = std::move(state.image);
+    fileName_ = std::move(state.fileName);
     labelAtReadStart.reset();
     emit changed(change);
-    reportHistory(couldUndo, true);
 }
 
 void SetDocument::clearHistory()

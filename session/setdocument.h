@@ -174,6 +174,7 @@ private:
                bool committed);
     SetChange compare(const ParameterImage &next, const QString &fileName, SetAction action) const;
     void pushUndo(State state);
+    void returnTo(State state, SetAction how);
     void reportHistory(bool couldUndo, bool couldRedo);
 
     ParameterImage image_;
