@@ -277,7 +277,7 @@ TEST(SerialTransport, ABabblingLineIsDroppedUnreadAndAFrameAfterItArrivesAtOnce)
     constexpr int kWarmUpTicks = 300;
     qint64 offered = 0;
     std::size_t frames = 0;
-    long long warm = -1;
+    [[maybe_unused]] long long warm = -1;
     for (int tick = 0; tick < kTicks; ++tick) {
         for (int burst = 0; burst < 4; ++burst) {
             offered += pty.offerMaster(noise);
@@ -287,7 +287,7 @@ TEST(SerialTransport, ABabblingLineIsDroppedUnreadAndAFrameAfterItArrivesAtOnce)
         if (tick == kWarmUpTicks)
             warm = residentBytes();
     }
-    const long long end = residentBytes();
+    [[maybe_unused]] const long long end = residentBytes();
     // A tick that finds the line babbling reads nothing of it.
     EXPECT_EQ(frames, 0u);
     // Every tick threw a full buffer away at least, and counted it.
