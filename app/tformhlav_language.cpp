@@ -4,6 +4,7 @@
 
 #include "i18n/captiontables.h"
 #include "i18n/extracaptions.h"
+#include "i18n/fieldnames.h"
 #include "app/chartwindow.h"
 #include "app/comparewindow.h"
 #include "ui_tformhlav.h"
@@ -90,7 +91,7 @@ void TFormHlav::applyExtraCaptions(std::uint8_t index)
     if (chartWindow)
         chartWindow->setTexts(chartTexts(index));
     if (compareWindow) {
-        compareWindow->setTexts(compareTexts(index));
+        compareWindow->setTexts(compareTexts(index), fieldNameTexts(index));
         showComparisonOnChart(); // the unit's name in the legend
     }
 }
