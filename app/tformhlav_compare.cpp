@@ -47,8 +47,12 @@ CompareWindow *TFormHlav::ensureCompareWindow()
 void TFormHlav::MenuCompareClick()
 {
     const QString path = chooseFile(OpenDialog1().get());
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        compareWithFile(path);
+}
+
+void TFormHlav::compareWithFile(const QString &path)
+{
     // Read as Open reads it, and taken as the screen would take it: the
     // file's fields into the set, bounded by the controls, the curve normalised.
     ParameterImage file = unit.image();

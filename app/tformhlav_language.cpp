@@ -7,6 +7,8 @@
 #include "i18n/fieldnames.h"
 #include "app/chartwindow.h"
 #include "app/comparewindow.h"
+#include "app/journalwindow.h"
+#include "i18n/journaltexts.h"
 #include "ui_tformhlav.h"
 
 #include <QAction>
@@ -94,6 +96,8 @@ void TFormHlav::applyExtraCaptions(std::uint8_t index)
         compareWindow->setTexts(compareTexts(index), fieldNameTexts(index));
         showComparisonOnChart(); // the unit's name in the legend
     }
+    if (journalWindow)
+        journalWindow->setTexts(journalTexts(index));
 }
 
 void TFormHlav::MenuEnglishClick()
