@@ -76,6 +76,8 @@ public:
     void setStepHook(StepHook hook) { stepHook = std::move(hook); }
 
 private:
+    Cut cut(Step step) const;
+
     QString folder_;
     StepHook stepHook;
 };
