@@ -38,9 +38,9 @@ QByteArray csvField(const QString &text)
     return '"' + bytes + '"';
 }
 
-// The local time with its offset, so that a row stays exact across a change
-// of summer time: 2026-12-09T07:31:05+01:00.
-QString isoLocal(const QDateTime &time)
+} // namespace
+
+QString journalTimeText(const QDateTime &time)
 {
     const QDateTime local = time.toLocalTime();
     const int offset = local.offsetFromUtc() / 60;
@@ -52,9 +52,11 @@ QString isoLocal(const QDateTime &time)
                  .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
 QByteArray csvRow(const JournalEntry &e)
 {
-    const QStringList fields{isoLocal(e.time), e.operation, e.result, e.firmware,
+    const QStringList fields{journalTimeText(e.time), e.operation, e.result, e.firmware,
                              e.counter,        e.fileName,  QString::number(e.differing)};
     QByteArray row;
     for (const QString &field : fields) {
@@ -301,4 +303,22 @@ QString journalFirmware(const IdentityTexts &texts)
         if (!part.trimmed().isEmpty())
             parts << part.trimmed();
     return parts.join(QLatin1Char(' '));
+}
+
+QString journalResult(bool succeeded, TransferFailure why)
+{
+    if (succeeded)
+        return QStringLiteral("ok");
+    switch (why) {
+    case TransferFailure::Differed:
+        return QStringLiteral("differs");
+    case TransferFailure::BadCheck:
+        return QStringLiteral("garbled");
+    case TransferFailure::Version:
+        return QStringLiteral("version");
+    case TransferFailure::None:
+    case TransferFailure::NoReply:
+        break;
+    }
+    return QStringLiteral("no reply");
 }
