@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/transferengine.h"
 #include "link/unitidentity.h"
 #include "params/parameterimage.h"
 
@@ -76,6 +77,8 @@ public:
     void setStepHook(StepHook hook) { stepHook = std::move(hook); }
 
 private:
+    Cut cut(Step step) const;
+
     QString folder_;
     StepHook stepHook;
 };
@@ -83,3 +86,12 @@ private:
 // What the firmware column holds: the identity's name, build date and time as
 // the window's labels show them, joined by spaces.
 QString journalFirmware(const IdentityTexts &texts);
+
+// The result column's word for how an operation ended: "ok", or why it
+// failed as far as the unit's replies tell ("no reply", "garbled",
+// "differs", "version").
+QString journalResult(bool succeeded, TransferFailure why);
+
+// A time as the journal writes it: local, ISO 8601, with the offset from UTC
+// (2026-12-09T07:31:05+01:00), so a row stays exact across summer time.
+QString journalTimeText(const QDateTime &time);

@@ -9,25 +9,6 @@
 
 namespace {
 
-// The journal's word for how an operation ended.
-QString resultWord(bool succeeded, TransferFailure why)
-{
-    if (succeeded)
-        return QStringLiteral("ok");
-    switch (why) {
-    case TransferFailure::Differed:
-        return QStringLiteral("differs");
-    case TransferFailure::BadCheck:
-        return QStringLiteral("garbled");
-    case TransferFailure::Version:
-        return QStringLiteral("version");
-    case TransferFailure::None:
-    case TransferFailure::NoReply:
-        break;
-    }
-    return QStringLiteral("no reply");
-}
-
 QString operationWord(Operation operation)
 {
     switch (operation) {
@@ -86,7 +67,7 @@ public:
     void attemptSent(TransferStep step, int attempt) override { emit s.attemptSent(step, attempt); }
     void asideReadSucceeded(const ParameterImage &set) override
     {
-        s.keepJournalEntry(operationWord(Operation::Read), resultWord(true, TransferFailure::None), &set);
+        s.keepJournalEntry(operationWord(Operation::Read), journalResult(true, TransferFailure::None), &set);
     }
     // The journal is written before the end is reported, so a front end
     // that ends on the report (the command line) finds the entry kept.
@@ -277,7 +258,7 @@ void UnitSession::keepOperation(Operation operation, bool succeeded)
     // A read that failed has no set of the unit's to keep; a program keeps
     // the set it sent and a verify the set it compared, however they ended.
     const bool hasSet = succeeded || operation != Operation::Read;
-    keepJournalEntry(operationWord(operation), resultWord(succeeded, engine_.lastFailure()),
+    keepJournalEntry(operationWord(operation), journalResult(succeeded, engine_.lastFailure()),
                      hasSet ? &document_.image() : nullptr);
 }
 
