@@ -5,6 +5,8 @@
 #include "params/fields.h"
 
 #include <QHeaderView>
+#include <QLayout>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -140,4 +142,21 @@ void CompareWindow::fill()
             rows->setItem(row, column, item);
         }
     }
+    fitColumns();
+}
+
+void CompareWindow::fitColumns()
+{
+    // A long file name heads the other set's column; the window grows so that
+    // the difference beside it is not pushed out of sight. It never shrinks
+    // under the user's own size.
+    QHeaderView *header = rows->horizontalHeader();
+    header->setStretchLastSection(false);
+    rows->resizeColumnsToContents();
+    int needed = 2 * rows->frameWidth() + rows->verticalScrollBar()->sizeHint().width() + header->length();
+    header->setStretchLastSection(true);
+    const QMargins margins = layout()->contentsMargins();
+    needed += margins.left() + margins.right();
+    if (width() < needed)
+        resize(needed, height());
 }

@@ -51,6 +51,7 @@ protected:
 
 private:
     void fill();
+    void fitColumns();
 
     QTableWidget *rows = nullptr;
     const CompareTexts *captions = nullptr;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -188,7 +189,8 @@ TEST_F(CompareTest, TheTableSpeaksTheWindowsLanguage)
     ParameterImage other = window->session().image();
     other.advance(2) = static_cast<std::uint8_t>(other.advance(2) + 8);
     other[ParameterImage::kLimiter] = 90;
-    const QString path = dir.filePath("customer.ign");
+    // A long name heads the file's column; the difference beside it stays in sight.
+    const QString path = dir.filePath("2026-12-09T07-31-05_read_of_the_customers_bike.ign");
     ASSERT_TRUE(saveParameterFile(path, other));
     window->setFileChooser([path](QFileDialog *) { return path; });
     action("MenuCompare")->trigger();
@@ -201,19 +203,19 @@ TEST_F(CompareTest, TheTableSpeaksTheWindowsLanguage)
         std::vector<QStringList> rows; // the first two rows and the differing ones, in table order
     } languages[] = {
         {"MenuGerman",
-         {"Feld", "Bildschirm", "customer.ign", "Unterschied"},
+         {"Feld", "Bildschirm", "2026-12-09T07-31-05_read_of_the_customers_bike.ign", "Unterschied"},
          {{"Drehzahl Punkt 1", "1000 U/min", "1000 U/min", ""},
           {"Drehzahl Punkt 2", "2000 U/min", "2000 U/min", ""},
           {"Vorzündung Punkt 3", "20°", "28°", "+8°"},
           {"Begrenzer", "7000 U/min", "9000 U/min", "+2000 U/min"}}},
         {"MenuCzech",
-         {"Položka", "Obrazovka", "customer.ign", "Rozdíl"},
+         {"Položka", "Obrazovka", "2026-12-09T07-31-05_read_of_the_customers_bike.ign", "Rozdíl"},
          {{"Otáčky bod 1", "1000 ot/min", "1000 ot/min", ""},
           {"Otáčky bod 2", "2000 ot/min", "2000 ot/min", ""},
           {"Předstih bod 3", "20°", "28°", "+8°"},
           {"Omezovač", "7000 ot/min", "9000 ot/min", "+2000 ot/min"}}},
         {"MenuEnglish",
-         {"Field", "Screen", "customer.ign", "Difference"},
+         {"Field", "Screen", "2026-12-09T07-31-05_read_of_the_customers_bike.ign", "Difference"},
          {{"RPM point 1", "1000 rpm", "1000 rpm", ""},
           {"RPM point 2", "2000 rpm", "2000 rpm", ""},
           {"Advance point 3", "20 deg", "28 deg", "+8 deg"},
@@ -226,6 +228,9 @@ TEST_F(CompareTest, TheTableSpeaksTheWindowsLanguage)
         for (int c = 0; c < table()->columnCount(); ++c)
             header << table()->horizontalHeaderItem(c)->text();
         EXPECT_EQ(header.join(" | ").toStdString(), l.header.join(" | ").toStdString());
+        QCoreApplication::processEvents();
+        EXPECT_LE(table()->columnViewportPosition(3) + table()->horizontalHeader()->sectionSizeHint(3),
+                  table()->viewport()->width());
         QStringList seen, expected;
         for (const Row &row : rows()) {
             if (seen.size() < 2 || row.marked)
