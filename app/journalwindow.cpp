@@ -2,6 +2,7 @@
 
 #include "i18n/journaltexts.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLayout>
@@ -179,5 +180,6 @@ void JournalWindow::updateButtons()
     const bool hasFile = !selectedFile().isEmpty();
     openButton->setEnabled(hasFile);
     compareButton->setEnabled(hasFile);
-    folderButton->setEnabled(!journalFolder.isEmpty());
+    // Before the first entry there is no folder for a file manager to show.
+    folderButton->setEnabled(!journalFolder.isEmpty() && QFileInfo(journalFolder).isDir());
 }

@@ -155,9 +155,11 @@ TEST_F(JournalTest, AReadIsListedAsItIsKeptAndAJournalThatCannotBeWrittenSaysSoI
     std::copy_n(set.bytes.begin(), unit.stored.size(), unit.stored.begin());
     action("MenuJournal")->trigger();
     ASSERT_TRUE(listed().isEmpty());
+    EXPECT_FALSE(button("JournalShowFolder")->isEnabled()) << "no folder before the first entry";
     window->MenuReadClick();
     ASSERT_TRUE(tickUntil([&] { return listed().size() == 1; }, 80));
     EXPECT_TRUE(listed().first().contains(" | read | OK | ")) << listed().first().toStdString();
+    EXPECT_TRUE(button("JournalShowFolder")->isEnabled());
 
     // A file where the journal's folder belongs.
     TearDown();
