@@ -280,9 +280,11 @@ void TransferEngine::replyVerifyBlock(const Frame &frame)
     }
     mode = TransferMode::Idle;
     if (aside) {
-        aside = false;
-        host.asideReadSucceeded(asideSet);
+        // The program's first frame asks for the identity only; the set read
+        // is handed on after it, still before the block that replaces it.
+        const ParameterImage kept = asideSet;
         startProgram();
+        host.asideReadSucceeded(kept);
         return;
     }
     host.operationSucceeded(current);

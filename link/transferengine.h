@@ -57,8 +57,9 @@ public:
     // A read replaces the set, so it no longer comes from a file.
     virtual void readStarted() = 0;
     // A read before programming took the unit's set aside (normalised, never
-    // into the image) and its verify read-back agreed. The program follows at
-    // once; the set is the owner's to keep before the unit is overwritten.
+    // into the image) and its verify read-back agreed. The Program has just
+    // started (its identity frame sent); the set is the owner's to keep
+    // before the Program's block replaces it at a later tick.
     virtual void asideReadSucceeded(const ParameterImage & /*set*/) {}
     // A new identity block is in the identity record; its texts are decoded.
     virtual void identityReceived(const IdentityTexts &texts) = 0;
@@ -124,10 +125,11 @@ public:
     void startRead();
     // A Program that first reads the unit's set aside: the same frames as a
     // Read (identity, block, verify read-back compared with the block just
-    // read), reported as a Read, but the block goes neither into the image
-    // nor to the screen. Once its verify agrees, asideReadSucceeded, and the
-    // Program starts as startProgram() starts it; a failed read ends there,
-    // reported as a Read's failure, and nothing is programmed.
+    // read), its start, steps and sendings reported as a Read's, but the
+    // block goes neither into the image nor to the screen. Once its verify
+    // agrees, the Program starts as startProgram() starts it (no success is
+    // reported for the read) and asideReadSucceeded follows. A failed read
+    // ends there, reported as a Read's failure, and nothing is programmed.
     void startProgramReadingFirst();
     // Programming after a committed edit: the same state as Program, but no
     // frame is sent here; the tick sends it when replyWaitTicks reaches 4.

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -120,6 +121,12 @@ TEST(ReadBeforeProgramming, FramesAndTheDocument)
         if (c.unitSilentToReads)
             b.unit.connected = false;
         b.commands();
+        int blocksBeforeKept = -1; // Program blocks sent when the read's entry was kept
+        QObject::connect(b.session.get(), &UnitSession::journalKept, [&](const JournalEntry &e) {
+            if (e.operation == QLatin1String("read"))
+                blocksBeforeKept = static_cast<int>(std::count_if(b.line->sent.begin(), b.line->sent.end(),
+                                                                  [](const Frame &f) { return f[0] == kCmdProgramBlock1; }));
+        });
 
         b.session->setReadBeforeProgramming(c.on);
         b.session->startProgram();
@@ -135,6 +142,9 @@ TEST(ReadBeforeProgramming, FramesAndTheDocument)
         EXPECT_EQ(c.programmed, !std::equal(unitBefore.begin(), unitBefore.end(), b.unit.stored.begin()));
         if (c.programmed) {
             EXPECT_EQ(shown, 1) << "only the program's identity is shown";
+        }
+        if (c.on && c.programmed) {
+            EXPECT_EQ(blocksBeforeKept, 0) << "kept before the unit's set is replaced";
         }
 
         // The entries: the set the unit held, then the set sent.
