@@ -147,7 +147,7 @@ TEST_F(JournalTest, EntriesAreListedNewestFirstFilteredOpenedAndCompared)
     EXPECT_EQ(shownFolder, QUrl::fromLocalFile(Journal::defaultFolder()));
 }
 
-TEST_F(JournalTest, AReadIsListedAsItIsKeptAndAJournalThatCannotBeWrittenSaysSoInTheStatusBar)
+TEST_F(JournalTest, ReadsAndProgramsAreListedAsTheyAreKeptAndAJournalThatCannotBeWrittenSaysSo)
 {
     start();
     // The unit holds the set on screen, so that the read's verify passes.
@@ -160,6 +160,13 @@ TEST_F(JournalTest, AReadIsListedAsItIsKeptAndAJournalThatCannotBeWrittenSaysSoI
     ASSERT_TRUE(tickUntil([&] { return listed().size() == 1; }, 80));
     EXPECT_TRUE(listed().first().contains(" | read | OK | ")) << listed().first().toStdString();
     EXPECT_TRUE(button("JournalShowFolder")->isEnabled());
+
+    // With Read before programming ticked, F9 keeps the unit's set before programming.
+    action("MenuReadBeforeProgramming")->trigger();
+    window->MenuProgramClick();
+    ASSERT_TRUE(tickUntil([&] { return listed().size() == 3; }, 120)) << listed().join("\n").toStdString();
+    EXPECT_TRUE(listed()[0].contains(" | program | OK | ")) << listed()[0].toStdString();
+    EXPECT_TRUE(listed()[1].contains(" | read | OK | ")) << listed()[1].toStdString();
 
     // A file where the journal's folder belongs.
     TearDown();
