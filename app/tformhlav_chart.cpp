@@ -52,6 +52,9 @@ ChartWindow *TFormHlav::ensureChartWindow()
         chartWindow->setGeometry(outer - frame);
     }
     chartWindow->follow(unit);
+    // A drag on the chart is a step of the set like any edit: Undo and Redo
+    // take it back from the chart's own keyboard too.
+    chartWindow->addActions({ui->MenuUndo, ui->MenuRedo});
     showComparisonOnChart();
     return chartWindow;
 }

@@ -104,13 +104,16 @@ TEST_F(ChartWindowTest, TheChartFollowsEditsTheLiveEngineAndItsOwnDrags)
     ticks(10);
     EXPECT_EQ(unit.stored[24], 40) << "the dragged point reached the unit";
 
-    // The same drag moves on; Undo takes the whole drag back, on the chart
-    // too, and the unit is programmed with the set from before it.
+    // The same drag moves on; Ctrl+Z pressed on the chart takes the whole
+    // drag back, on the chart too, and the unit is programmed with the set
+    // from before it.
     dragged.advance(4) = 42;
     emit chart()->pointDragged(dragged);
     EXPECT_EQ(window->findChild<QLineEdit *>("Edit54")->text(), "42");
     ticks(10);
-    action("MenuUndo")->trigger();
+    window->chart()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->chart()));
+    QTest::keyClick(window->chart(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(window->session().image().advance(4), beforeDrag);
     EXPECT_EQ(chart()->image().advance(4), beforeDrag);
     ticks(10);
