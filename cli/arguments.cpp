@@ -5,7 +5,7 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: torvo-tci-cli [--port COMn|DEVICE] [--json] COMMAND [ARGUMENTS]\n"
+    "Usage: torvo-tci-cli [--port COMn|DEVICE] [--json] [--no-journal] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
     "  ports                     list the serial devices, their stable names and COM numbers\n"
@@ -21,11 +21,16 @@ const char kUsage[] =
     "  live [--csv|--json] [--duration S] [-o FILE]\n"
     "                            one row per live-data frame (JSON: one object per line);\n"
     "                            -o adds the rows to FILE as they come\n"
+    "  journal [--limit N]       the journal's entries, newest first: time, operation, result,\n"
+    "                            counter, fields differing from the entry before, file, firmware\n"
     "\n"
     "Options:\n"
     "  --port COMn|DEVICE        the port; default: the window's port and [PORTS] mapping\n"
     "  --json                    machine-readable output; an error is also an object\n"
     "                            {\"error\": TEXT, \"exit_code\": N} on standard output\n"
+    "  --no-journal              keep no journal entry this time; read, verify and program\n"
+    "                            otherwise keep the set and a row in the journal folder beside\n"
+    "                            the window's settings, as the window does\n"
     "  --lenient                 read FILE.ign as the window's Open does; without it a file\n"
     "                            that lacks a field or holds one out of range is refused\n"
     "  --help, --version\n"
@@ -52,6 +57,7 @@ const CommandRule *ruleOf(const QString &command)
         {"verify", true, {QStringLiteral("lenient")}},
         {"program", true, {QStringLiteral("no-wait"), QStringLiteral("loop"), QStringLiteral("lenient")}},
         {"live", false, {QStringLiteral("csv"), QStringLiteral("duration"), QStringLiteral("o")}},
+        {"journal", false, {QStringLiteral("limit")}},
     };
     for (const CommandRule &rule : rules) {
         if (command == QLatin1String(rule.name))
@@ -93,7 +99,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption noWait(QStringLiteral("no-wait"));
     const QCommandLineOption loop(QStringLiteral("loop"));
     const QCommandLineOption lenient(QStringLiteral("lenient"));
-    parser.addOptions({help, version, port, json, output, csv, duration, noWait, loop, lenient});
+    const QCommandLineOption noJournal(QStringLiteral("no-journal"));
+    const QCommandLineOption limit(QStringLiteral("limit"), {}, QStringLiteral("N"));
+    parser.addOptions({help, version, port, json, output, csv, duration, noWait, loop, lenient, noJournal, limit});
     const bool parsed = parser.parse(QStringList{QStringLiteral("torvo-tci-cli")} + arguments);
 
     CommandLine line;
@@ -121,6 +129,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
             return usage(line, QStringLiteral("-o needs a file"));
         if (last == QLatin1String("--duration"))
             return usage(line, QStringLiteral("--duration needs a number of seconds"));
+        if (last == QLatin1String("--limit"))
+            return usage(line, QStringLiteral("--limit needs a number of entries"));
         QString text = parser.errorText();
         if (text.endsWith(QLatin1Char('.')))
             text.chop(1);
@@ -135,7 +145,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (!rule)
         return usage(line, QStringLiteral("no command \"%1\"").arg(o.command));
     for (const QString &name : parser.optionNames()) {
-        const bool global = name == QLatin1String("port") || name == QLatin1String("json");
+        const bool global = name == QLatin1String("port") || name == QLatin1String("json")
+                            || name == QLatin1String("no-journal");
         if (!global && !rule->options.contains(name))
             return usage(line, QStringLiteral("%1 takes no option %2").arg(o.command, dashed(name)));
     }
@@ -153,6 +164,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
     o.noWait = parser.isSet(noWait);
     o.loop = parser.isSet(loop);
     o.lenient = parser.isSet(lenient);
+    o.noJournal = parser.isSet(noJournal);
+    if (parser.isSet(limit)) {
+        bool ok = false;
+        const QString text = parser.value(limit);
+        o.limit = text.toInt(&ok);
+        if (!ok || o.limit < 0)
+            return usage(line, QStringLiteral("--limit takes a number of entries, not \"%1\"").arg(text));
+    }
     if (parser.isSet(port) && o.port.isEmpty())
         return usage(line, QStringLiteral("--port needs COMn or a device"));
     if (parser.isSet(output) && o.output.isEmpty())

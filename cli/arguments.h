@@ -7,7 +7,7 @@
 // What a torvo-tci-cli command line asks for.
 struct CliOptions
 {
-    QString command;       // ports, info, read, verify, program or live
+    QString command;       // ports, info, read, verify, program, live or journal
     QString port;          // --port COMn or a device path; empty: as the window's settings say
     bool json = false;     // --json: machine-readable output (for live: one object per row)
     QString file;          // the parameter file of verify and program
@@ -17,6 +17,8 @@ struct CliOptions
     bool noWait = false;   // program --no-wait
     bool loop = false;     // program --loop
     bool lenient = false;  // verify, program --lenient: the file read as the window's Open reads it
+    bool noJournal = false; // --no-journal: read, verify and program keep no journal entry
+    int limit = -1;         // journal --limit N: the newest N entries; negative: all
 };
 
 // The command line taken apart (by QCommandLineParser), and nothing done yet.
@@ -36,7 +38,7 @@ struct CommandLine
 };
 
 // The arguments after the program's name. Global options (--port, --json,
-// --help, --version) may stand anywhere; the first argument that is no
+// --no-journal, --help, --version) may stand anywhere; the first argument that is no
 // option is the command, the next one its file. Each command takes only its
 // own options; an option given twice counts with its last value; "--" ends
 // the options, for a file whose name starts with "-". Prints nothing and

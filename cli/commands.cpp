@@ -10,12 +10,15 @@
 #include "params/parameterfile.h"
 #include "params/regularfile.h"
 #include "params/setdiff.h"
+#include "session/journal.h"
 #include "session/liverecorder.h"
 #include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -213,6 +216,18 @@ int openPort(Reply &r, CliSession &s, const QString &port)
 {
     const QString problem = s.open(port);
     return problem.isEmpty() ? kExitOk : r.fail(kExitPort, problem);
+}
+
+// The commands that keep a journal entry learn the programming counter first,
+// as the window knows it from its live data: one live request, a few ticks
+// at most. A unit that does not answer it leaves the counter unknown; the
+// operation itself says what is wrong with the unit.
+void learnCounter(CliSession &s)
+{
+    if (s.unit().journalFolder().isEmpty() || s.hasLive())
+        return;
+    s.unit().requestLiveData();
+    s.waitFor([&] { return s.hasLive(); }, TransferEngine::kResendTicks);
 }
 
 // A read reads the set twice, the second time to verify the first.
@@ -420,6 +435,7 @@ int commandRead(Reply &r, const CliOptions &options, CliSession &s)
         return code;
     if (const int code = openPort(r, s, options.port); code != kExitOk)
         return code;
+    learnCounter(s);
     const int code = s.run(&UnitSession::startRead);
     if (code != kExitOk)
         return reportOperation(r, code, s, "read", kReadDiffers);
@@ -446,7 +462,20 @@ int commandVerify(Reply &r, const CliOptions &options, CliSession &s)
         return code;
     if (const int code = openPort(r, s, options.port); code != kExitOk)
         return code;
+    learnCounter(s);
+    // The read is this verify's means, not a read of its own: the journal
+    // keeps one verify entry with the file's set, written by the session's
+    // verify when the fields agree and here when it does not come to that.
+    const QString journalFolder = s.unit().journalFolder();
+    s.unit().setJournalFolder({});
     int code = s.run(&UnitSession::startRead);
+    s.unit().setJournalFolder(journalFolder);
+    const auto keepVerify = [&](const QString &result) {
+        const ParameterImage sent = withFileFields(s.unit().image(), fileSet);
+        s.unit().keepJournalEntry(QStringLiteral("verify"), result, &sent);
+    };
+    if (code != kExitOk && code != kExitDiffers)
+        keepVerify(journalResult(false, s.unit().engine().lastFailure()));
     ParameterImage unitSet = s.unit().image();
     if (code == kExitDiffers) {
         // The unit answered the read's second reading with another block; that
@@ -459,6 +488,7 @@ int commandVerify(Reply &r, const CliOptions &options, CliSession &s)
     const ParameterImage wanted = withFileFields(unitSet, fileSet);
     const std::vector<SetDifference> differences = setDifferences(unitSet, wanted);
     if (!differences.empty() || code == kExitDiffers) {
+        keepVerify(journalResult(false, TransferFailure::Differed));
         if (r.json) {
             QJsonArray list;
             for (const SetDifference &d : differences)
@@ -536,6 +566,7 @@ int commandProgram(Reply &r, const CliOptions &options, CliSession &s)
         return code;
     if (const int code = openPort(r, s, options.port); code != kExitOk)
         return code;
+    learnCounter(s);
     s.unit().showNoConnection();
     if (options.loop)
         return programLoop(r, options, s, fileSet);
@@ -632,11 +663,74 @@ int commandLive(Reply &r, const CliOptions &options, CliSession &s)
     return kExitOk;
 }
 
+// The journal's entries, newest first: a table, or under --json an array of
+// objects (time, operation, result, firmware, counter, file, differing; file
+// the whole path, and null for what an entry has not).
+int commandJournal(Reply &r, const CliOptions &options)
+{
+    const Journal journal(Journal::defaultFolder());
+    // A journal that is there but cannot be read is no empty journal.
+    if (QFileInfo::exists(journal.indexPath())) {
+        QFile index(journal.indexPath());
+        QString reason;
+        if (!openRegularFile(index, QIODevice::ReadOnly, &reason))
+            return r.fail(kExitFile, QStringLiteral("cannot read %1: %2").arg(journal.indexPath(), reason));
+    }
+    std::vector<JournalEntry> entries = journal.entries();
+    std::reverse(entries.begin(), entries.end());
+    if (options.limit >= 0 && entries.size() > static_cast<std::size_t>(options.limit))
+        entries.resize(static_cast<std::size_t>(options.limit));
+    if (r.json) {
+        QJsonArray list;
+        for (const JournalEntry &e : entries) {
+            bool numbered = false;
+            const int counter = e.counter.toInt(&numbered);
+            const QString file = journal.filePath(e);
+            list.append(QJsonObject{{"time", journalTimeText(e.time)},
+                                    {"operation", e.operation},
+                                    {"result", e.result},
+                                    {"firmware", e.firmware},
+                                    {"counter", numbered ? QJsonValue(counter) : QJsonValue()},
+                                    {"file", file.isEmpty() ? QJsonValue() : QJsonValue(file)},
+                                    {"differing", e.differing >= 0 ? QJsonValue(e.differing) : QJsonValue()}});
+        }
+        r.printJson(list);
+        return kExitOk;
+    }
+    if (entries.empty()) {
+        r.print(QStringLiteral("no entries in %1\n").arg(QDir::toNativeSeparators(journal.folder())));
+        return kExitOk;
+    }
+    const auto row = [](const QString &when, const QString &operation, const QString &result, const QString &counter,
+                        const QString &differing, const QString &file, const QString &firmware) {
+        return QStringLiteral("%1  %2  %3  %4  %5  %6  %7").arg(when, -25).arg(operation, -9).arg(result, -8)
+                   .arg(counter, 7).arg(differing, 9).arg(file, -34).arg(firmware).trimmed()
+               + QLatin1Char('\n');
+    };
+    r.print(row(QStringLiteral("time"), QStringLiteral("operation"), QStringLiteral("result"), QStringLiteral("counter"),
+                QStringLiteral("differing"), QStringLiteral("file"), QStringLiteral("firmware")));
+    for (const JournalEntry &e : entries)
+        r.print(row(journalTimeText(e.time), e.operation, printable(e.result), printable(e.counter),
+                    e.differing >= 0 ? QString::number(e.differing) : QStringLiteral("-"),
+                    e.fileName.isEmpty() ? QStringLiteral("-") : printable(e.fileName), printable(e.firmware)));
+    return kExitOk;
+}
+
 } // namespace
 
 int runCommand(const CliOptions &options, CliSession &session, CliOutput &out)
 {
     Reply r(out, options.json);
+    // Read, verify and program keep the journal the window keeps;
+    // a journal that cannot be written is one line and changes nothing else.
+    const bool keepsJournal = options.command == QLatin1String("read") || options.command == QLatin1String("verify")
+                              || options.command == QLatin1String("program");
+    if (keepsJournal && !options.noJournal)
+        session.unit().setJournalFolder(Journal::defaultFolder());
+    QObject::connect(&session.unit(), &UnitSession::journalProblem, &session,
+                     [&out](const QString &reason) { out.message("torvo-tci-cli: " + reason.toUtf8() + '\n'); });
+    if (options.command == QLatin1String("journal"))
+        return commandJournal(r, options);
     if (options.command == QLatin1String("ports"))
         return commandPorts(r);
     if (options.command == QLatin1String("info"))

@@ -179,6 +179,18 @@ const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex)
     }
 }
 
+const char16_t *journalNotKeptText(std::uint8_t languageIndex)
+{
+    switch (languageIndex) {
+    case language::kGerman:
+        return u"Das Journal wurde nicht geschrieben: %1";
+    case language::kCzech:
+        return u"Deník nebyl zapsán: %1";
+    default:
+        return u"The journal was not kept: %1";
+    }
+}
+
 QString extraText(const char16_t *text)
 {
     return text ? QString::fromUtf16(text) : QString();

@@ -67,6 +67,10 @@ struct PortAdviceTexts
 // The advice by the same language indices; English for any other.
 const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex);
 
+// The status bar's word when the journal could not keep an operation's
+// entry: %1 the reason. English 0, German 1, Czech 3; English for any other.
+const char16_t *journalNotKeptText(std::uint8_t languageIndex);
+
 // The curve chart's window and the recording's texts in one language.
 struct ChartTexts
 {

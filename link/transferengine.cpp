@@ -21,6 +21,7 @@ TransferEngine::TransferEngine(TransferHost &host, const ParameterImage &image, 
 
 void TransferEngine::start(TransferMode newMode, std::uint8_t code, Operation started)
 {
+    aside = false;
     mode = newMode;
     command = code;
     attempts = 1;
@@ -51,6 +52,13 @@ void TransferEngine::startRead()
     start(TransferMode::Reading, kCmdReadBlock0, Operation::Read);
     sendTransferFrame();
     host.readStarted();
+}
+
+void TransferEngine::startProgramReadingFirst()
+{
+    start(TransferMode::Reading, kCmdReadBlock0, Operation::Read);
+    aside = true;
+    sendTransferFrame();
 }
 
 void TransferEngine::startProgramAfterChange()
@@ -145,6 +153,7 @@ void TransferEngine::fail()
                                 : TransferFailure::NoReply;
     const TransferStep failed = step();
     mode = TransferMode::Idle;
+    aside = false;
     programmed = false;
     host.operationFailed(current, failed, failure);
 }
@@ -168,7 +177,7 @@ void TransferEngine::stepIdle()
 void TransferEngine::sendTransferFrame()
 {
     replyWait = 0;
-    host.sendFrame(transferFrame(command, mode == TransferMode::Reading, image));
+    host.sendFrame(transferFrame(command, mode == TransferMode::Reading, aside ? asideSet : image));
     host.attemptSent(step(), attempts);
 }
 
@@ -245,6 +254,14 @@ void TransferEngine::replyReadIdentity(const Frame &frame)
 
 void TransferEngine::replyReadBlock(const Frame &frame)
 {
+    if (aside) {
+        // Normalised as the image would be, so the read-back compares the same.
+        asideSet = image;
+        std::copy(frame.begin() + 1, frame.begin() + 1 + ParameterImage::kBlockSize, asideSet.bytes.begin());
+        asideSet.normaliseCurve();
+        startVerifyStep();
+        return;
+    }
     host.unitBlockArrived(std::span<const std::uint8_t>(frame).subspan(1, ParameterImage::kBlockSize));
     // The verify that follows compares the unit's block with the normalised
     // image, so a block that breaks the curve rules ends in a verify error.
@@ -257,11 +274,19 @@ void TransferEngine::replyVerifyBlock(const Frame &frame)
 {
     // A different block is dropped like a missing reply; the resends end in
     // the verify error if the unit keeps differing.
-    if (!payloadMatchesImage(frame, image)) {
+    if (!payloadMatchesImage(frame, aside ? asideSet : image)) {
         rememberDiffering(frame);
         return;
     }
     mode = TransferMode::Idle;
+    if (aside) {
+        // The program's first frame asks for the identity only; the set read
+        // is handed on after it, still before the block that replaces it.
+        const ParameterImage kept = asideSet;
+        startProgram();
+        host.asideReadSucceeded(kept);
+        return;
+    }
     host.operationSucceeded(current);
 }
 
@@ -314,8 +339,9 @@ void TransferEngine::startVerifyStep()
 
 void TransferEngine::versionMismatch(std::uint8_t unitVersion)
 {
-    const bool reading = mode == TransferMode::Reading;
+    const bool reading = mode == TransferMode::Reading && !aside;
     mode = TransferMode::Idle;
+    aside = false;
     failure = TransferFailure::Version;
     if (reading) {
         host.normaliseImage();

@@ -56,6 +56,11 @@ public:
 
     // A read replaces the set, so it no longer comes from a file.
     virtual void readStarted() = 0;
+    // A read before programming took the unit's set aside (normalised, never
+    // into the image) and its verify read-back agreed. The Program has just
+    // started (its identity frame sent); the set is the owner's to keep
+    // before the Program's block replaces it at a later tick.
+    virtual void asideReadSucceeded(const ParameterImage & /*set*/) {}
     // A new identity block is in the identity record; its texts are decoded.
     virtual void identityReceived(const IdentityTexts &texts) = 0;
     // A live-data frame was accepted.
@@ -118,6 +123,14 @@ public:
     void startProgram();
     void startVerify();
     void startRead();
+    // A Program that first reads the unit's set aside: the same frames as a
+    // Read (identity, block, verify read-back compared with the block just
+    // read), its start, steps and sendings reported as a Read's, but the
+    // block goes neither into the image nor to the screen. Once its verify
+    // agrees, the Program starts as startProgram() starts it (no success is
+    // reported for the read) and asideReadSucceeded follows. A failed read
+    // ends there, reported as a Read's failure, and nothing is programmed.
+    void startProgramReadingFirst();
     // Programming after a committed edit: the same state as Program, but no
     // frame is sent here; the tick sends it when replyWaitTicks reaches 4.
     void startProgramAfterChange();
@@ -135,6 +148,8 @@ public:
     TransferMode transferMode() const { return mode; }
     // The operation last started; the mode moves on to Verifying inside it.
     Operation operation() const { return current; }
+    // A read before programming is running.
+    bool readingAside() const { return aside; }
     std::uint8_t commandCode() const { return command; }
     std::uint8_t attemptCount() const { return attempts; }
     std::uint8_t replyWaitTicks() const { return replyWait; }
@@ -195,4 +210,8 @@ private:
     bool stepSawDiffering = false;
     TransferFailure failure = TransferFailure::None;
     std::array<std::uint8_t, ParameterImage::kBlockSize> differing{};
+    // A read before programming: its block, normalised, stands in for the
+    // image in its verify step.
+    bool aside = false;
+    ParameterImage asideSet;
 };

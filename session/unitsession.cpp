@@ -4,7 +4,25 @@
 #include "link/receivepoll.h"
 #include "link/serialtransport.h"
 #include "link/telemetry.h"
+#include "i18n/extracaptions.h"
 #include "settings/settingsfile.h"
+
+namespace {
+
+QString operationWord(Operation operation)
+{
+    switch (operation) {
+    case Operation::Program:
+        return QStringLiteral("program");
+    case Operation::Verify:
+        return QStringLiteral("verify");
+    case Operation::Read:
+        break;
+    }
+    return QStringLiteral("read");
+}
+
+} // namespace
 
 // Every engine event goes to the status presenter first, then out as the
 // session's signal, so a listener of the signal finds the report already
@@ -32,6 +50,7 @@ public:
     void liveDataReceived(const LiveData &live) override
     {
         s.liveRpm_ = live.rpm;
+        s.lastLive = live;
         emit s.liveDataReceived(live);
     }
 
@@ -46,13 +65,21 @@ public:
         emit s.stepStarted(step);
     }
     void attemptSent(TransferStep step, int attempt) override { emit s.attemptSent(step, attempt); }
+    void asideReadSucceeded(const ParameterImage &set) override
+    {
+        s.keepJournalEntry(operationWord(Operation::Read), journalResult(true, TransferFailure::None), &set);
+    }
+    // The journal is written before the end is reported, so a front end
+    // that ends on the report (the command line) finds the entry kept.
     void operationSucceeded(Operation operation) override
     {
+        s.keepOperation(operation, true);
         s.status_.operationSucceeded();
         emit s.operationSucceeded(operation);
     }
     void operationFailed(Operation operation, TransferStep step, TransferFailure why) override
     {
+        s.keepOperation(operation, false);
         s.status_.operationFailed(step, why);
         emit s.operationFailed(operation);
     }
@@ -200,4 +227,60 @@ void UnitSession::programAfterChange(const SetChange &change)
 {
     if (change.committed && afterChange.check(document_.programAfterChange(), document_.image()))
         engine_.startProgramAfterChange();
+}
+
+void UnitSession::startProgram()
+{
+    if (readFirst)
+        engine_.startProgramReadingFirst();
+    else
+        engine_.startProgram();
+}
+
+void UnitSession::setJournalFolder(const QString &folder)
+{
+    journalFailing = false;
+    if (folder.isEmpty())
+        journal_.reset();
+    else
+        journal_ = std::make_unique<Journal>(folder);
+}
+
+QString UnitSession::journalFolder() const
+{
+    return journal_ ? journal_->folder() : QString();
+}
+
+void UnitSession::keepOperation(Operation operation, bool succeeded)
+{
+    if (!journal_)
+        return;
+    // A read that failed has no set of the unit's to keep; a program keeps
+    // the set it sent and a verify the set it compared, however they ended.
+    const bool hasSet = succeeded || operation != Operation::Read;
+    keepJournalEntry(operationWord(operation), journalResult(succeeded, engine_.lastFailure()),
+                     hasSet ? &document_.image() : nullptr);
+}
+
+void UnitSession::keepJournalEntry(const QString &operation, const QString &result, const ParameterImage *set)
+{
+    if (!journal_)
+        return;
+    JournalEntry entry;
+    entry.time = QDateTime::currentDateTime();
+    entry.operation = operation;
+    entry.result = result;
+    entry.firmware = journalFirmware(identityTexts_);
+    if (lastLive)
+        entry.counter = QString::number(lastLive->programmingCount);
+    QString reason;
+    if (const std::optional<JournalEntry> kept = journal_->keep(entry, set, &reason)) {
+        journalFailing = false;
+        emit journalKept(*kept);
+        return;
+    }
+    if (journalFailing)
+        return;
+    journalFailing = true;
+    emit journalProblem(QString::fromUtf16(journalNotKeptText(language_.index())).arg(reason));
 }

@@ -5,6 +5,7 @@
 #include "link/transport.h"
 #include "params/editingrules.h"
 #include "params/parameterimage.h"
+#include "session/journal.h"
 #include "session/setdocument.h"
 #include "session/statuspresenter.h"
 
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 // One unit on one serial port: the port, the receive poll, the set being
 // edited (its SetDocument), the unit's identity, the language of the reports,
@@ -96,11 +98,26 @@ public:
 
     // ---- Operations
     const TransferEngine &engine() const { return engine_; }
-    void startProgram() { engine_.startProgram(); }
+    // With "Read before programming" on, the unit's set is first read into
+    // the journal (not into the document) and the Program follows only when
+    // that read succeeded.
+    void startProgram();
     void startVerify() { engine_.startVerify(); }
     void startRead() { engine_.startRead(); }
     void startProgramAfterChange() { engine_.startProgramAfterChange(); }
     void showNoConnection() { engine_.showNoConnection(); }
+    void setReadBeforeProgramming(bool on) { readFirst = on; }
+    bool readBeforeProgramming() const { return readFirst; }
+
+    // ---- The journal
+    // The folder every operation's end is kept in (Journal); empty, the
+    // default, keeps nothing. The window and the command line set it.
+    void setJournalFolder(const QString &folder);
+    QString journalFolder() const;
+    // Keeps an entry now with the firmware and counter the session last heard
+    // (for a front end's own operation, e.g. the command line's verify of a
+    // file); reported as the session's own entries are.
+    void keepJournalEntry(const QString &operation, const QString &result, const ParameterImage *set);
     // The engine's reports as the status label and "No Connection" show them.
     StatusPresenter &status() { return status_; }
     const StatusPresenter &status() const { return status_; }
@@ -140,6 +157,11 @@ signals:
     // The port that went away could be opened again.
     void portRestored(const QString &device);
     void ticked();
+    // A journal row (and its file, if any) was written.
+    void journalKept(const JournalEntry &entry);
+    // Nothing was kept, and why, in the session's language: once per run of
+    // failures, again only after an entry was kept in between.
+    void journalProblem(const QString &reason);
 
 private:
     // The engine's requests, carried out by the session.
@@ -173,6 +195,11 @@ private:
     StatusPresenter status_{language_};
     CurveHighlight highlight;
     ProgramAfterChange afterChange;
+    std::optional<LiveData> lastLive;
+    bool readFirst = false;
+    std::unique_ptr<Journal> journal_;
+    bool journalFailing = false;
+    void keepOperation(Operation operation, bool succeeded);
     std::unique_ptr<Host> host;
     TransferEngine engine_;
 };

@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -473,4 +474,64 @@ TEST_F(CliCommands, TheBenchLoopReportsEveryUnitAndFailsWhenOneFailed)
     EXPECT_EQ(summary.value("failed").toInt(), 1);
     EXPECT_EQ(summary.value("exit_code").toInt(), 3);
     EXPECT_TRUE(r.err.contains("waiting for a unit...")) << "the prompts stay off the JSON";
+}
+
+// Read, program and verify keep the window's journal, --no-journal keeps
+// nothing, and journal lists it newest first; a journal that cannot be
+// written is one line on standard error and changes no exit code.
+TEST_F(CliCommands, TheJournalKeepsWhatTheCommandsDidAndListsIt)
+{
+    const QByteArray home = qgetenv("TORVO_TCI_HOME");
+    qputenv("TORVO_TCI_HOME", QFile::encodeName(path("home")));
+    const auto restoreHome = qScopeGuard([&] { qputenv("TORVO_TCI_HOME", home); });
+    ASSERT_TRUE(QDir().mkpath(path("home")));
+    const QString set = writeFile(path("set.ign"), parameterFileText(defaults()));
+    unit.live.programmingCount = 17;
+
+    for (const QStringList &arguments : {QStringList{"read"}, QStringList{"program", set, "--no-wait"},
+                                         QStringList{"verify", set}, QStringList{"--no-journal", "read"}}) {
+        const Result r = run(arguments);
+        ASSERT_EQ(r.code, 0) << r.err.constData();
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+    }
+    const Result all = run({"journal", "--json"});
+    ASSERT_EQ(all.code, 0);
+    const QJsonArray entries = QJsonDocument::fromJson(all.out).array();
+    QStringList operations;
+    for (const QJsonValue &e : entries) {
+        operations << e["operation"].toString();
+        EXPECT_EQ(e["result"].toString(), "ok");
+        EXPECT_EQ(e["counter"].toInt(-1), 17);
+        EXPECT_TRUE(e["firmware"].toString().startsWith("TCI07"));
+        EXPECT_TRUE(QDateTime::fromString(e["time"].toString(), Qt::ISODate).isValid());
+        EXPECT_EQ(readFile(e["file"].toString()), parameterFileText(defaults()));
+        EXPECT_EQ(e["differing"].toInt(-1), operations.size() == entries.size() ? -1 : 0);
+    }
+    EXPECT_EQ(operations, (QStringList{"verify", "program", "read", "read"}));
+    EXPECT_EQ(QDir(path("home/journal")).entryList({"*.ign"}).size(), 1) << "one set, one file";
+    EXPECT_EQ(QJsonDocument::fromJson(run({"journal", "--json", "--limit", "2"}).out).array(),
+              QJsonArray::fromVariantList(entries.toVariantList().mid(0, 2)));
+    const Result table = run({"journal", "--limit", "1"});
+    EXPECT_EQ(table.out.count('\n'), 2) << table.out.constData();
+    EXPECT_TRUE(table.out.contains("verify")) << table.out.constData();
+
+    // A file where the journal's folder belongs.
+    ASSERT_TRUE(QDir(path("home/journal")).removeRecursively());
+    writeFile(path("home/journal"), "mine");
+    for (const bool json : {false, true}) {
+        const Result r = run(json ? QStringList{"--json", "read"} : QStringList{"read"});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+        EXPECT_TRUE(r.err.startsWith("torvo-tci-cli: The journal was not kept:")) << r.err.constData();
+        if (json) {
+            EXPECT_TRUE(QJsonDocument::fromJson(r.out).object().contains("set"));
+        }
+    }
+    EXPECT_EQ(readFile(path("home/journal")), "mine");
+    ASSERT_TRUE(QFile::remove(path("home/journal")));
+    ASSERT_TRUE(QDir().mkpath(path("home/journal")));
+    ASSERT_TRUE(makeFileKind(path("home/journal/journal.csv"), FileKind::Fifo));
+    EXPECT_EQ(run({"journal"}).code, 6) << "a journal that cannot be read is no empty one";
+    EXPECT_EQ(run({"journal", "--limit", "x"}).code, 1);
+    EXPECT_EQ(run({"read", "--limit", "3"}).code, 1);
 }
