@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -668,6 +669,13 @@ int commandLive(Reply &r, const CliOptions &options, CliSession &s)
 int commandJournal(Reply &r, const CliOptions &options)
 {
     const Journal journal(Journal::defaultFolder());
+    // A journal that is there but cannot be read is no empty journal.
+    if (QFileInfo::exists(journal.indexPath())) {
+        QFile index(journal.indexPath());
+        QString reason;
+        if (!openRegularFile(index, QIODevice::ReadOnly, &reason))
+            return r.fail(kExitFile, QStringLiteral("cannot read %1: %2").arg(journal.indexPath(), reason));
+    }
     std::vector<JournalEntry> entries = journal.entries();
     std::reverse(entries.begin(), entries.end());
     if (options.limit >= 0 && entries.size() > static_cast<std::size_t>(options.limit))

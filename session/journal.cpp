@@ -152,6 +152,17 @@ bool readSmallFile(const QString &path, qint64 limit, QByteArray &contents, QStr
     return true;
 }
 
+// Control characters become spaces, so that every row is one line and the
+// newest rows can be found from the end of the file.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 // The file name of an entry made at a time: the time first, so that the
 // names sort by it, then the operation; a second entry within the same second
 // gets _2, _3, ... before the extension.
@@ -176,6 +187,34 @@ QString Journal::defaultFolder()
 QString Journal::indexPath() const
 {
     return QDir(folder_).filePath(QLatin1String(kIndexName));
+}
+
+std::optional<JournalEntry> Journal::lastEntryWithFile() const
+{
+    // From the end, in growing pieces: each row is one line, so the rows after
+    // the first line end of a piece are whole (the first may be cut and is
+    // left out unless the piece starts the file). A journal of years stays
+    // quick to add to this way.
+    QFile file(indexPath());
+    if (!QFileInfo::exists(indexPath()) || !openRegularFile(file, QIODevice::ReadOnly))
+        return std::nullopt;
+    const qint64 size = std::min(file.size(), kMaxIndexBytes);
+    for (qint64 piece = 64 * 1024;; piece *= 4) {
+        const qint64 from = std::max<qint64>(0, size - piece);
+        if (!file.seek(from))
+            return std::nullopt;
+        QByteArray text = file.read(size - from);
+        if (from > 0)
+            text.remove(0, text.indexOf('\n') + 1);
+        const std::vector<QStringList> rows = csvRows(text);
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            const std::optional<JournalEntry> e = entryOf(*row);
+            if (e && !e->fileName.isEmpty())
+                return e;
+        }
+        if (from == 0)
+            return std::nullopt;
+    }
 }
 
 std::vector<JournalEntry> Journal::entries() const
@@ -227,6 +266,10 @@ std::optional<JournalEntry> Journal::keep(JournalEntry entry, const ParameterIma
 
     // The row holds whole seconds; the entry returned is the one read back.
     entry.time = QDateTime::fromSecsSinceEpoch(entry.time.toSecsSinceEpoch());
+    entry.operation = oneLine(entry.operation);
+    entry.result = oneLine(entry.result);
+    entry.firmware = oneLine(entry.firmware);
+    entry.counter = oneLine(entry.counter);
     entry.fileName.clear();
     entry.differing = -1;
     QString newFile; // the file this entry wrote, to take back if its row fails
@@ -236,11 +279,9 @@ std::optional<JournalEntry> Journal::keep(JournalEntry entry, const ParameterIma
         ParameterImage kept = boundedToControls(*set);
         kept.normaliseCurve();
         const QByteArray text = parameterFileText(kept);
-        const std::vector<JournalEntry> earlier = entries();
-        const auto previous = std::find_if(earlier.rbegin(), earlier.rend(),
-                                           [](const JournalEntry &e) { return !e.fileName.isEmpty(); });
+        const std::optional<JournalEntry> previous = lastEntryWithFile();
         QByteArray previousText;
-        if (previous != earlier.rend()
+        if (previous
             && readSmallFile(filePath(*previous), kMaxParameterFileBytes, previousText, nullptr)) {
             ParameterImage previousSet = kept;
             if (previousText == text) {

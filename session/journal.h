@@ -31,6 +31,7 @@ struct JournalEntry
 // sets as .ign files, written exactly as Save writes them, named by time so
 // that they sort by it ("2026-12-09T07-31-05_read.ign").
 //
+// Each row is one line (control characters in the texts become spaces).
 // An entry is written whole or not at all: the set's file first (through a
 // temporary file renamed into place), then its row, appended in one write.
 // The row is what makes an entry; a file without a row is none. A set equal
@@ -78,6 +79,8 @@ public:
 
 private:
     Cut cut(Step step) const;
+    // The newest entry that names a file, read from the end of journal.csv.
+    std::optional<JournalEntry> lastEntryWithFile() const;
 
     QString folder_;
     StepHook stepHook;

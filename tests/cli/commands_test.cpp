@@ -528,6 +528,10 @@ TEST_F(CliCommands, TheJournalKeepsWhatTheCommandsDidAndListsIt)
         }
     }
     EXPECT_EQ(readFile(path("home/journal")), "mine");
+    ASSERT_TRUE(QFile::remove(path("home/journal")));
+    ASSERT_TRUE(QDir().mkpath(path("home/journal")));
+    ASSERT_TRUE(makeFileKind(path("home/journal/journal.csv"), FileKind::Fifo));
+    EXPECT_EQ(run({"journal"}).code, 6) << "a journal that cannot be read is no empty one";
     EXPECT_EQ(run({"journal", "--limit", "x"}).code, 1);
     EXPECT_EQ(run({"read", "--limit", "3"}).code, 1);
 }
