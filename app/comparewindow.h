@@ -9,6 +9,7 @@
 
 class QTableWidget;
 struct CompareTexts;
+struct FieldNameTexts;
 
 // The comparison of the set on the screen with another, field by field: a
 // non-modal window with a row per field (its name, the screen's value, the
@@ -26,7 +27,8 @@ public:
 
     explicit CompareWindow(QWidget *parent = nullptr);
 
-    void setTexts(const CompareTexts &texts);
+    // The window's texts and the fields' names, in the window's language.
+    void setTexts(const CompareTexts &texts, const FieldNameTexts &fieldNames);
     // Compares from now on with `other`, named `name` (the file's name, or
     // empty for the unit); with onlyDifferences the table lists only the
     // fields that differ.
@@ -49,9 +51,11 @@ protected:
 
 private:
     void fill();
+    void fitColumns();
 
     QTableWidget *rows = nullptr;
     const CompareTexts *captions = nullptr;
+    const FieldNameTexts *names = nullptr;
     ParameterImage screenSet;
     std::optional<ParameterImage> otherSet;
     QString fileName;

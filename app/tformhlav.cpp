@@ -63,6 +63,7 @@ TFormHlav::TFormHlav(std::unique_ptr<Transport> transport, QWidget *parent)
     bindChart();
     bindRecentFiles();
     bindComparison();
+    bindJournal();
     // Enabled from creation: the first tick arrives once the message loop runs.
     Timer1->start();
 
@@ -238,6 +239,8 @@ void TFormHlav::FormCreate()
     ApplyDefaults();
     centreOnScreen();
     loadSettings();
+    // Every read and program is kept from the start on.
+    unit.setJournalFolder(Journal::defaultFolder());
     applyCommandLine(commandLine);
     unit.showNoConnection();
     NormaliseImage();
@@ -260,6 +263,7 @@ void TFormHlav::FormClose()
 {
     stopRecording();
     saveChartPlace();
+    saveJournalPlace();
     closePort();
     CaptureControls();
     NormaliseImage();

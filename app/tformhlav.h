@@ -32,6 +32,7 @@ class QUrl;
 class TFormAbout;
 class ChartWindow;
 class CompareWindow;
+class JournalWindow;
 class LiveRecorder;
 class Transport;
 
@@ -90,6 +91,8 @@ public:
     ChartWindow *chart() const { return chartWindow; }
     // The comparison's window once Compare with file… or Show differences has opened it.
     CompareWindow *comparison() const { return compareWindow; }
+    // The journal's window once Tools -> Journal… has opened it.
+    JournalWindow *journal() const { return journalWindow; }
     const UnitSession &session() const { return unit; }
 
     // Outer bounds as the settings keep them (frame and title included).
@@ -161,6 +164,7 @@ public slots:
     void MenuOpenRecordingClick();
     void MenuCompareClick();
     void MenuShowDifferencesClick();
+    void MenuJournalClick();
     void EditExit(QObject *sender);
     void UpDownClick(UpDown *sender, UpDown::Button button);
     void CheckBoxProgHnedClick();
@@ -202,6 +206,16 @@ private:
     void endComparison();
     // The chart shows the comparison's other set, or none.
     void showComparisonOnChart();
+    // Compares the screen's set with a parameter file, as Compare with file…
+    // does once its dialog has named the file.
+    void compareWithFile(const QString &path);
+    void bindJournal();
+    JournalWindow *ensureJournalWindow();
+    void saveJournalPlace();
+    // Another window's place as the settings keep it, in its own section; a
+    // place off every screen is not taken.
+    void restoreWindowPlace(QWidget *window, const char *section);
+    void saveWindowPlace(const QWidget *window, const char *section);
     void showIgnVersionBox();
     QString chooseCsv(bool forSaving);
     void showRecordedRows(qint64 rows);
@@ -303,6 +317,7 @@ private:
     std::array<QAction *, 8> recentActions{};
     QAction *recentSeparator = nullptr;
     CompareWindow *compareWindow = nullptr;
+    JournalWindow *journalWindow = nullptr;
     std::unique_ptr<LiveRecorder> recorder;
     // The curve row shown lit, -1 for none.
     int litRow = -1;

@@ -11,7 +11,6 @@
 #include "settings/settingsfile.h"
 #include "settings/settingspaths.h"
 #include "ui_tformhlav.h"
-#include "widgets/screenplace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,15 +41,7 @@ ChartWindow *TFormHlav::ensureChartWindow()
         return chartWindow;
     chartWindow = new ChartWindow(this);
     chartWindow->setTexts(chartTexts(unit.language().index()));
-    const QRect stored = readWindowPlace(settingspaths::settingsFile(), kChartSection, QRect());
-    // A place left on a monitor unplugged since would hide the window. The
-    // place kept is the inner one: the frame and title bar lie around it.
-    if (stored.width() > 0 && stored.height() > 0 && screenplace::onAnyScreen(stored)) {
-        const QMargins frame(screenplace::kFrameWidth / 2, screenplace::kTitleBarHeight, screenplace::kFrameWidth / 2,
-                             screenplace::kFrameWidth / 2);
-        const QRect outer = screenplace::withTitleBarOnScreen(stored + frame);
-        chartWindow->setGeometry(outer - frame);
-    }
+    restoreWindowPlace(chartWindow, kChartSection);
     chartWindow->follow(unit);
     // A drag on the chart is a step of the set like any edit: Undo and Redo
     // take it back from the chart's own keyboard too.
@@ -69,11 +60,8 @@ void TFormHlav::MenuCurveChartClick()
 
 void TFormHlav::saveChartPlace()
 {
-    if (!chartWindow)
-        return;
-    QString reason;
-    if (!writeWindowPlace(settingspaths::settingsFile(), kChartSection, chartWindow->geometry(), &reason))
-        std::fprintf(stderr, "Torvo_TCI: chart place not saved: %s\n", qPrintable(reason));
+    if (chartWindow)
+        saveWindowPlace(chartWindow, kChartSection);
 }
 
 // ---- Recording

@@ -7,6 +7,7 @@
 #include "app/comparewindow.h"
 #include "app/handlerguard.h"
 #include "i18n/extracaptions.h"
+#include "i18n/fieldnames.h"
 #include "params/parameterfile.h"
 #include "params/setdiff.h"
 #include "ui_tformhlav.h"
@@ -38,7 +39,7 @@ CompareWindow *TFormHlav::ensureCompareWindow()
     if (compareWindow)
         return compareWindow;
     compareWindow = new CompareWindow(this);
-    compareWindow->setTexts(compareTexts(unit.language().index()));
+    compareWindow->setTexts(compareTexts(unit.language().index()), fieldNameTexts(unit.language().index()));
     connect(compareWindow, &CompareWindow::closed, this, [this] { endComparison(); });
     return compareWindow;
 }
@@ -46,8 +47,12 @@ CompareWindow *TFormHlav::ensureCompareWindow()
 void TFormHlav::MenuCompareClick()
 {
     const QString path = chooseFile(OpenDialog1().get());
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        compareWithFile(path);
+}
+
+void TFormHlav::compareWithFile(const QString &path)
+{
     // Read as Open reads it, and taken as the screen would take it: the
     // file's fields into the set, bounded by the controls, the curve normalised.
     ParameterImage file = unit.image();

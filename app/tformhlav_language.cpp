@@ -4,8 +4,11 @@
 
 #include "i18n/captiontables.h"
 #include "i18n/extracaptions.h"
+#include "i18n/fieldnames.h"
 #include "app/chartwindow.h"
 #include "app/comparewindow.h"
+#include "app/journalwindow.h"
+#include "i18n/journaltexts.h"
 #include "ui_tformhlav.h"
 
 #include <QAction>
@@ -90,9 +93,11 @@ void TFormHlav::applyExtraCaptions(std::uint8_t index)
     if (chartWindow)
         chartWindow->setTexts(chartTexts(index));
     if (compareWindow) {
-        compareWindow->setTexts(compareTexts(index));
+        compareWindow->setTexts(compareTexts(index), fieldNameTexts(index));
         showComparisonOnChart(); // the unit's name in the legend
     }
+    if (journalWindow)
+        journalWindow->setTexts(journalTexts(index));
 }
 
 void TFormHlav::MenuEnglishClick()

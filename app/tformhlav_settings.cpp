@@ -59,6 +59,8 @@ void TFormHlav::loadSettings()
     unit.language().setIndex(stored.language);
     setDialogFileNames(stored.iniDir, stored.iniDir);
     unit.document().setAll(stored.ignAll);
+    // The session follows the item's toggle.
+    ui->MenuReadBeforeProgramming->setChecked(stored.readBeforeProgramming);
 
     problem.clear();
     ParameterImage image = unit.image();
@@ -82,6 +84,7 @@ void TFormHlav::saveSettings()
     values.file = unit.document().fileName();
     values.iniDir = unit.document().rememberedFile();
     values.ignAll = unit.document().all();
+    values.readBeforeProgramming = unit.readBeforeProgramming();
 
     // No message box at close; but a technician whose settings never stick
     // deserves one line on the terminal saying why.
@@ -103,4 +106,24 @@ void TFormHlav::readTestModeMarker()
     QString problem;
     testMode = ::readTestModeMarker(settingspaths::testModeMarker(), &problem);
     reportUnread(problem);
+}
+
+void TFormHlav::restoreWindowPlace(QWidget *window, const char *section)
+{
+    const QRect stored = readWindowPlace(settingspaths::settingsFile(), section, QRect());
+    // A place left on a monitor unplugged since would hide the window. The
+    // place kept is the inner one: the frame and title bar lie around it.
+    if (stored.width() > 0 && stored.height() > 0 && screenplace::onAnyScreen(stored)) {
+        const QMargins frame(screenplace::kFrameWidth / 2, screenplace::kTitleBarHeight, screenplace::kFrameWidth / 2,
+                             screenplace::kFrameWidth / 2);
+        const QRect outer = screenplace::withTitleBarOnScreen(stored + frame);
+        window->setGeometry(outer - frame);
+    }
+}
+
+void TFormHlav::saveWindowPlace(const QWidget *window, const char *section)
+{
+    QString reason;
+    if (!writeWindowPlace(settingspaths::settingsFile(), section, window->geometry(), &reason))
+        std::fprintf(stderr, "Torvo_TCI: place of %s not saved: %s\n", section, qPrintable(reason));
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-using ExtraSet = std::array<ExtraCaption, 8>;
+using ExtraSet = std::array<ExtraCaption, 10>;
 
 // "Choose device…" ends in a real ellipsis: it opens a dialog.
 constexpr ExtraSet kEnglishItems{{
@@ -20,6 +20,10 @@ constexpr ExtraSet kEnglishItems{{
      u"Compare with file|Compare the parameters with those of a file, field by field and on the chart"},
     {"MenuShowDifferences", u"Show differences",
      u"Show differences|List the fields in which the unit differs after a failed verify"},
+    {"MenuJournal", u"Journal…",
+     u"Journal|List every set read from a unit or programmed into it, and open or compare one"},
+    {"MenuReadBeforeProgramming", u"Read before programming",
+     u"Read before programming|Keep the unit's set in the journal before every Program replaces it"},
 }};
 constexpr ExtraSet kGermanItems{{
     {"MenuUndo", u"Rückgängig", u"Rückgängig|Die letzte Änderung der Parameter zurücknehmen"},
@@ -33,6 +37,10 @@ constexpr ExtraSet kGermanItems{{
      u"Mit Datei vergleichen|Die Parameter mit denen einer Datei vergleichen, Feld für Feld und im Diagramm"},
     {"MenuShowDifferences", u"Unterschiede zeigen",
      u"Unterschiede zeigen|Nach einem fehlgeschlagenen Vergleich die Felder zeigen, in denen die Zündbox abweicht"},
+    {"MenuJournal", u"Journal…",
+     u"Journal|Alle gelesenen und programmierten Kenndaten auflisten, öffnen oder vergleichen"},
+    {"MenuReadBeforeProgramming", u"Vor dem Programmieren lesen",
+     u"Vor dem Programmieren lesen|Die Kenndaten der Zündbox im Journal sichern, bevor das Programmieren sie ersetzt"},
 }};
 constexpr ExtraSet kCzechItems{{
     {"MenuUndo", u"Zpět", u"Zpět|Vrátit poslední změnu parametrů"},
@@ -46,6 +54,10 @@ constexpr ExtraSet kCzechItems{{
      u"Porovnat se souborem|Porovnat parametry s parametry souboru, položku po položce i v grafu"},
     {"MenuShowDifferences", u"Zobrazit rozdíly",
      u"Zobrazit rozdíly|Po chybě verifikace vypsat položky, ve kterých se jednotka liší"},
+    {"MenuJournal", u"Deník…",
+     u"Deník|Vypsat všechny parametry přečtené z jednotky a naprogramované do ní, otevřít je nebo porovnat"},
+    {"MenuReadBeforeProgramming", u"Číst před programováním",
+     u"Číst před programováním|Uložit parametry jednotky do deníku dřív, než je programování přepíše"},
 }};
 
 constexpr DeviceChooserTexts kEnglishChooser{

@@ -21,6 +21,7 @@ namespace {
 constexpr char kFormSection[] = "FORM_HLAV";
 constexpr char kIgnitionSection[] = "IGNITION";
 constexpr char kIgnAllKey[] = "CheckBoxIgnAll->Checked";
+constexpr char kReadFirstKey[] = "MenuReadBeforeProgramming->Checked";
 constexpr char kPortsSection[] = "PORTS";
 
 // A settings file is a few hundred bytes; the cap only keeps a stray huge file
@@ -142,6 +143,7 @@ std::vector<IniValue> valuesOf(const StoredSettings &s)
         {kFormSection, "File", encodeText(s.file)},
         {kFormSection, "IniDir", encodeText(s.iniDir)},
         {kIgnitionSection, kIgnAllKey, s.ignAll ? "1" : "0"},
+        {kIgnitionSection, kReadFirstKey, s.readBeforeProgramming ? "1" : "0"},
     };
 }
 
@@ -175,6 +177,7 @@ StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaul
     s.file = text("File", defaults.file);
     s.iniDir = text("IniDir", defaults.iniDir);
     s.ignAll = integer(kIgnitionSection, kIgnAllKey, defaults.ignAll ? 1 : 0) != 0;
+    s.readBeforeProgramming = integer(kIgnitionSection, kReadFirstKey, defaults.readBeforeProgramming ? 1 : 0) != 0;
     return s;
 }
 

@@ -8,8 +8,9 @@
 
 // What the tool keeps in Torvo_TCI.ini between runs: the window's bounds, the
 // port and language, the file label, the last parameter file and the "All"
-// box. Section FORM_HLAV holds Left, Top, Height, Width, ComPort, Language,
-// File and IniDir; section IGNITION holds CheckBoxIgnAll->Checked.
+// box, and Tools -> Read before programming. Section FORM_HLAV holds Left,
+// Top, Height, Width, ComPort, Language, File and IniDir; section IGNITION
+// holds CheckBoxIgnAll->Checked and MenuReadBeforeProgramming->Checked.
 struct StoredSettings
 {
     int left = 0;
@@ -21,6 +22,7 @@ struct StoredSettings
     QString file;
     QString iniDir;
     bool ignAll = false;
+    bool readBeforeProgramming = false;
 
     friend bool operator==(const StoredSettings &, const StoredSettings &) = default;
 };

@@ -5,8 +5,8 @@
 #
 #   docs/manual/screenshots.sh            all pictures
 #   docs/manual/screenshots.sh SCENE      only one scene's pictures (live,
-#                                         program, com, chooser, chart, nounit,
-#                                         test)
+#                                         program, com, chooser, chart, journal,
+#                                         nounit, test)
 #
 # Needs build/torvo-tci and build/torvo-tci-sim (build them first), xvfb-run,
 # ImageMagick (import, convert) and xdotool.
@@ -22,6 +22,8 @@ sim="$root/build/torvo-tci-sim"
 crop="753x786+0+0"
 # The chart window's size, given to it through the settings file.
 chart_crop="753x540"
+# The journal window's size, given to it the same way.
+journal_size="720x260"
 
 for need in "$tool" "$sim"; do
   [ -x "$need" ] || { echo "missing $need: build torvo-tci and torvo-tci-sim first" >&2; exit 1; }
@@ -39,6 +41,28 @@ wait_for_line() {
   done
   echo "timed out waiting for $file" >&2
   return 1
+}
+
+# Waits for a window of the tool whose title starts with TITLE and prints its id.
+wait_for_window() {
+  local title=$1 candidate
+  for _ in $(seq 100); do
+    for candidate in $(xdotool search --pid "$toolpid" --onlyvisible --name "" || true); do
+      case "$(xdotool getwindowname "$candidate")" in
+        "$title"*) echo "$candidate"; return 0 ;;
+      esac
+    done
+    sleep 0.05
+  done
+  echo "no window $title opened" >&2
+  return 1
+}
+
+# Captures the window WINDOW into images/NAME.png.
+capture_window() {
+  local name=$1 window=$2 x y w h
+  eval "$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^X=/x=/p;s/^Y=/y=/p;s/^WIDTH=/w=/p;s/^HEIGHT=/h=/p')"
+  capture "$name" "${w}x$h+$x+$y"
 }
 
 # Captures the screen into images/NAME.png, cropped to the window and kept small.
@@ -82,6 +106,13 @@ inside() {
   # where the capture below expects it.
   printf '\n[CHART]\nLeft=0\nTop=0\nWidth=%s\nHeight=%s\n' "${chart_crop%%x*}" "${chart_crop#*x}" \
     >> "$home/Torvo_TCI.ini"
+  if [ "$scene" = journal ]; then
+    # All ticked, so that F5 raises the whole curve; the unit's set kept
+    # before every Program; the journal's window at the top left corner.
+    printf '\n[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n' >> "$home/Torvo_TCI.ini"
+    printf '\n[JOURNAL]\nLeft=0\nTop=0\nWidth=%s\nHeight=%s\n' "${journal_size%%x*}" "${journal_size#*x}" \
+      >> "$home/Torvo_TCI.ini"
+  fi
   if [ "$scene" = test ]; then
     echo TEST_ENABLE > "$home/test_varnek.txt"
   fi
@@ -166,6 +197,38 @@ inside() {
     nounit)
       capture "nounit_$tag"
       ;;
+    journal)
+      # A read, the whole curve 3 degrees up, and a program that first keeps
+      # the unit's set: three entries. Then Tools -> Journal… (the item above
+      # the last), the newest entry selected, and the first read compared.
+      local tools_x=135 journal_title="Journal" compare_title="Compare" compare_key=alt+c
+      case "$lang" in
+        DEUTSCH) tools_x=172 compare_title="Vergleich" compare_key=alt+v ;;
+        CESKY) tools_x=173 journal_title="Deník" compare_title="Porovnání" compare_key=alt+p ;;
+      esac
+      xdotool mousemove --window "$window" 700 650 click 1
+      xdotool windowfocus --sync "$window" 2>/dev/null || true
+      xdotool key --window "$window" F7
+      sleep 3
+      xdotool key --window "$window" F5 F5 F5
+      xdotool key --window "$window" F9
+      sleep 9
+      xdotool mousemove --window "$window" "$tools_x" 8 click 1
+      sleep 0.5
+      xdotool key Up Up Return
+      local journal compare
+      journal=$(wait_for_window "$journal_title")
+      sleep 0.5
+      # The table's first row, under the filter field and the header.
+      xdotool mousemove --window "$journal" 200 70 click 1
+      sleep 0.5
+      capture_window "journal_$tag" "$journal"
+      xdotool key --window "$journal" ctrl+End
+      xdotool key --window "$journal" "$compare_key"
+      compare=$(wait_for_window "$compare_title")
+      sleep 0.5
+      capture_window "compare_$tag" "$compare"
+      ;;
     chart)
       # F6 opens the chart; without a window manager the main window takes
       # keys only after a click on it (an empty spot at its bottom right).
@@ -209,6 +272,8 @@ for lang in ENGLISH DEUTSCH CESKY; do
   shoot "$lang" chooser --rpm 3400
   # The engine sweeping from idle to the limiter and back.
   shoot "$lang" chart
+  # Three journal entries, and the first read compared with the screen.
+  shoot "$lang" journal --rpm 3400
 done
 # No unit answering: "No Connection".
 shoot ENGLISH nounit --silent

@@ -8,7 +8,9 @@
 #include "params/parameterfile.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -35,9 +37,11 @@ protected:
         if (!t)
             return shown;
         t->resize(t->width(), 2000); // every row on screen, to be grabbed
+        QCoreApplication::processEvents(); // the delayed layout of rows refilled
         const QImage grab = t->viewport()->grab().toImage();
         for (int r = 0; r < t->rowCount(); ++r) {
-            const QRect cell = t->visualItemRect(t->item(r, 0));
+            // The third column's cell: the first may be lit by the pointer resting on it.
+            const QRect cell = t->visualItemRect(t->item(r, 2));
             const QColor pixel = grab.pixelColor(cell.right() - 2, cell.top() + 2);
             shown.push_back({t->item(r, 0)->text(), t->item(r, 1)->text(), t->item(r, 2)->text(),
                              t->item(r, 3)->text(), pixel.rgb() == QColor::fromRgb(CompareWindow::kDifferingRow).rgb()});
@@ -176,5 +180,64 @@ TEST_F(CompareTest, ShowDifferencesListsTheFieldsTheUnitHoldsOtherwiseAfterAVeri
         }
         TearDown();
         unit = ScriptedUnit();
+    }
+}
+
+TEST_F(CompareTest, TheTableSpeaksTheWindowsLanguage)
+{
+    start();
+    ParameterImage other = window->session().image();
+    other.advance(2) = static_cast<std::uint8_t>(other.advance(2) + 8);
+    other[ParameterImage::kLimiter] = 90;
+    // A long name heads the file's column; the difference beside it stays in sight.
+    const QString path = dir.filePath("2026-12-09T07-31-05_read_of_the_customers_bike.ign");
+    ASSERT_TRUE(saveParameterFile(path, other));
+    window->setFileChooser([path](QFileDialog *) { return path; });
+    action("MenuCompare")->trigger();
+    ASSERT_NE(table(), nullptr);
+
+    const struct
+    {
+        const char *menu;
+        QStringList header;
+        std::vector<QStringList> rows; // the first two rows and the differing ones, in table order
+    } languages[] = {
+        {"MenuGerman",
+         {"Feld", "Bildschirm", "2026-12-09T07-31-05_read_of_the_customers_bike.ign", "Unterschied"},
+         {{"Drehzahl Punkt 1", "1000 U/min", "1000 U/min", ""},
+          {"Drehzahl Punkt 2", "2000 U/min", "2000 U/min", ""},
+          {"Vorzündung Punkt 3", "20°", "28°", "+8°"},
+          {"Begrenzer", "7000 U/min", "9000 U/min", "+2000 U/min"}}},
+        {"MenuCzech",
+         {"Položka", "Obrazovka", "2026-12-09T07-31-05_read_of_the_customers_bike.ign", "Rozdíl"},
+         {{"Otáčky bod 1", "1000 ot/min", "1000 ot/min", ""},
+          {"Otáčky bod 2", "2000 ot/min", "2000 ot/min", ""},
+          {"Předstih bod 3", "20°", "28°", "+8°"},
+          {"Omezovač", "7000 ot/min", "9000 ot/min", "+2000 ot/min"}}},
+        {"MenuEnglish",
+         {"Field", "Screen", "2026-12-09T07-31-05_read_of_the_customers_bike.ign", "Difference"},
+         {{"RPM point 1", "1000 rpm", "1000 rpm", ""},
+          {"RPM point 2", "2000 rpm", "2000 rpm", ""},
+          {"Advance point 3", "20 deg", "28 deg", "+8 deg"},
+          {"Limiter", "7000 rpm", "9000 rpm", "+2000 rpm"}}},
+    };
+    for (const auto &l : languages) {
+        SCOPED_TRACE(l.menu);
+        action(l.menu)->trigger();
+        QStringList header;
+        for (int c = 0; c < table()->columnCount(); ++c)
+            header << table()->horizontalHeaderItem(c)->text();
+        EXPECT_EQ(header.join(" | ").toStdString(), l.header.join(" | ").toStdString());
+        QCoreApplication::processEvents();
+        EXPECT_LE(table()->columnViewportPosition(3) + table()->horizontalHeader()->sectionSizeHint(3),
+                  table()->viewport()->width());
+        QStringList seen, expected;
+        for (const Row &row : rows()) {
+            if (seen.size() < 2 || row.marked)
+                seen << QStringList{row.name, row.screen, row.other, row.difference}.join(" | ");
+        }
+        for (const QStringList &row : l.rows)
+            expected << row.join(" | ");
+        EXPECT_EQ(seen.join("\n").toStdString(), expected.join("\n").toStdString());
     }
 }

@@ -108,7 +108,7 @@ TEST(SettingsAcrossRuns, AFirstRunStartsFromTheDesignAndLeavesBothFilesBehind)
     }
     const QByteArray expected = QStringLiteral("[FORM_HLAV]\nLeft=%1\nTop=%2\nHeight=822\nWidth=761\n"
                                                "ComPort=1\nLanguage=0\nFile=\nIniDir=\n"
-                                               "[IGNITION]\nCheckBoxIgnAll->Checked=0\n")
+                                               "[IGNITION]\nCheckBoxIgnAll->Checked=0\nMenuReadBeforeProgramming->Checked=0\n")
                                     .arg(left)
                                     .arg(top)
                                     .toUtf8();

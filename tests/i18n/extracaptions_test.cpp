@@ -3,6 +3,8 @@
 // them reached by the 67-row caption sets.
 #include "i18n/captiontables.h"
 #include "i18n/extracaptions.h"
+#include "i18n/fieldnames.h"
+#include "i18n/journaltexts.h"
 
 #include <QFile>
 #include <QHash>
@@ -141,4 +143,33 @@ TEST(ExtraCaptions, TheAdviceNamesTheMenuItemAsItsLanguageShowsItWithOneEllipsis
                 << text.toStdString();
         }
     }
+}
+
+TEST(ExtraCaptions, TheJournalAndTheFieldNamesHaveEveryTextInEveryLanguage)
+{
+    for (std::uint8_t index : kLanguages) {
+        const JournalTexts &j = journalTexts(index);
+        const FieldNameTexts &f = fieldNameTexts(index);
+        for (const char16_t *text : {j.title, j.filter, j.open, j.compare, j.showFolder, j.read, j.program, j.verify,
+                                     j.ok, j.noReply, j.garbled, j.differs, j.version, f.top14, f.top23,
+                                     f.baseAdvance, f.limiter, f.tachometer2x, f.blockingEnable})
+            EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
+        for (const char16_t *column : j.columns)
+            EXPECT_FALSE(extraText(column).isEmpty()) << "language " << int(index);
+        for (const char16_t *placed : {f.rpmPoint, f.advancePoint, f.rpmValue, f.degreeValue})
+            EXPECT_TRUE(extraText(placed).contains(QStringLiteral("%1"))) << "language " << int(index);
+    }
+    // The journal's stored words are shown in the language; others as they are.
+    const struct
+    {
+        std::uint8_t index;
+        const char *stored;
+        const char *shown;
+    } words[] = {
+        {0, "no reply", "no reply"}, {1, "program", "Programmieren"}, {3, "differs", "liší se"},
+        {1, "ok", "OK"},             {3, "unplugged", "unplugged"},   {2, "read", "read"},
+    };
+    for (const auto &w : words)
+        EXPECT_EQ(journalWord(journalTexts(w.index), QString::fromUtf8(w.stored)), QString::fromUtf8(w.shown))
+            << int(w.index) << " " << w.stored;
 }

@@ -19,7 +19,8 @@ void PrintTo(const StoredSettings &s, std::ostream *out)
     *out << "{left " << s.left << ", top " << s.top << ", height " << s.height << ", width " << s.width
          << ", com " << int(s.comPort) << ", language " << int(s.language) << ", file \""
          << s.file.left(40).toStdString() << (s.file.size() > 40 ? "...\" (" : "\" (") << s.file.size()
-         << "), iniDir \"" << s.iniDir.toStdString() << "\", all " << s.ignAll << "}";
+         << "), iniDir \"" << s.iniDir.toStdString() << "\", all " << s.ignAll << ", read first "
+         << s.readBeforeProgramming << "}";
 }
 
 namespace {
@@ -27,7 +28,7 @@ namespace {
 const StoredSettings kDefaults{10, 20, 822, 761, 1, 0, QStringLiteral("default file"), QStringLiteral("default dir"),
                                false};
 const StoredSettings kWritten{100, -5, 700, 640, 3, 1, QStringLiteral("/home/jan/a b.ign"),
-                              QStringLiteral("/home/jan/a b.ign"), true};
+                              QStringLiteral("/home/jan/a b.ign"), true, true};
 // Text with NUL bytes in it, whole.
 template <std::size_t N>
 std::string bytes(const char (&text)[N])
@@ -74,7 +75,7 @@ const std::string kLongPath(3000, 'p');
 INSTANTIATE_TEST_SUITE_P(
     Values, SettingsRead,
     ::testing::Values(
-        ReadCase{"all keys", "[FORM_HLAV]\n" + std::string(kWrittenKeys) + "[IGNITION]\nCheckBoxIgnAll->Checked=1\n",
+        ReadCase{"all keys", "[FORM_HLAV]\n" + std::string(kWrittenKeys) + "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n",
                  kWritten},
         ReadCase{"language keeps its low 8 bits", "[FORM_HLAV]\nLanguage=259\n",
                  with([](StoredSettings &s) { s.language = 3; })},
@@ -104,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                  with([](StoredSettings &s) { s.left = 1; })},
         ReadCase{"the box is ticked for any value but 0", "[IGNITION]\nCheckBoxIgnAll->Checked=7\n",
                  with([](StoredSettings &s) { s.ignAll = true; })},
+        ReadCase{"read before programming is a flag of its own", "[IGNITION]\nMenuReadBeforeProgramming->Checked=1\n",
+                 with([](StoredSettings &s) { s.readBeforeProgramming = true; })},
         ReadCase{"empty texts are read as empty", "[FORM_HLAV]\nFile=\nIniDir=\n",
                  with([](StoredSettings &s) { s.file.clear(), s.iniDir.clear(); })},
         ReadCase{"texts are cut after 2047 characters", "[FORM_HLAV]\nFile=" + kLongPath + "\n",
@@ -133,7 +136,7 @@ TEST(SettingsWrite, FreshFileHasEveryKeyInOrder)
     EXPECT_EQ(Scratch::read(ini), "[FORM_HLAV]\n"
                                   "Left=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
                                   "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n"
-                                  "[IGNITION]\nCheckBoxIgnAll->Checked=1\n");
+                                  "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n");
     EXPECT_EQ(readSettings(ini, kDefaults), kWritten);
 }
 
@@ -213,51 +216,51 @@ INSTANTIATE_TEST_SUITE_P(
                  "# ports of this workshop PC\r\n[PORTS]\r\n; USB adapter on the bench\r\n"
                  "COM1=/dev/ttyUSB0\r\n  COM2 = ttyACM0 ; the spare one\r\n\r\n\r\n"
                  "[Extra]\r\nfoo=bar\r\nfoo=baz\r\n"
-                 "[IGNITION]\r\nCheckBoxIgnAll->Checked=1\r\n; end of file\r\n"},
+                 "[IGNITION]\r\nCheckBoxIgnAll->Checked=1\r\nMenuReadBeforeProgramming->Checked=1\r\n; end of file\r\n"},
         EditCase{"only ports, no line break at the end", "[PORTS]\nCOM1=/dev/ttyUSB0",
                  "[PORTS]\nCOM1=/dev/ttyUSB0\n[FORM_HLAV]\n" + std::string(kWrittenKeys) +
-                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"keys in another order and case keep their place",
                  "[form_hlav]\nIniDir=x\nfile=y\n; c\n[IGNITION]\n",
                  "[form_hlav]\nIniDir=/home/jan/a b.ign\nfile=/home/jan/a b.ign\n"
                  "Left=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n; c\n"
-                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"section given twice: the first of each key changes, a second Left= stays",
                  "[FORM_HLAV]\nLeft=1\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=2\nLeft=3\n",
                  "[FORM_HLAV]\nLeft=100\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
                  "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[PORTS]\nCOM1=a\n[FORM_HLAV]\nTop=-5\nLeft=3\n"
-                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"byte-order mark kept, an empty section filled",
                  "\xEF\xBB\xBF[IGNITION]\n[FORM_HLAV]\n",
-                 "\xEF\xBB\xBF[IGNITION]\nCheckBoxIgnAll->Checked=1\n[FORM_HLAV]\n" + std::string(kWrittenKeys)},
+                 "\xEF\xBB\xBF[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n[FORM_HLAV]\n" + std::string(kWrittenKeys)},
         EditCase{"only a byte-order mark", "\xEF\xBB\xBF",
-                 "\xEF\xBB\xBF[FORM_HLAV]\n" + std::string(kWrittenKeys) + "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                 "\xEF\xBB\xBF[FORM_HLAV]\n" + std::string(kWrittenKeys) + "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"duplicate keys: only the first, the one read, changes; no line goes",
                  "[FORM_HLAV]\r\nLeft=1\r\nTop=2\r\n left = 3 \r\nX=1\r\nX=2\r\n[IGNITION]\r\n"
                  "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\n",
                  "[FORM_HLAV]\r\nLeft=100\r\nTop=-5\r\n left = 3 \r\nX=1\r\nX=2\r\nHeight=700\r\nWidth=640\r\n"
                  "ComPort=3\r\nLanguage=1\r\nFile=/home/jan/a b.ign\r\nIniDir=/home/jan/a b.ign\r\n[IGNITION]\r\n"
-                 "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\n"},
+                 "CheckBoxIgnAll->Checked=1\r\nCheckBoxIgnAll->Checked=0\r\nMenuReadBeforeProgramming->Checked=1\r\n"},
         EditCase{"a [ left open at the end is closed, not removed, before a section is added",
                  "[PORTS]\nCOM1=a\n[\n\n",
                  "[PORTS]\nCOM1=a\n[\n\n]\n[FORM_HLAV]\n" + std::string(kWrittenKeys) +
-                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                     "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"junk lines and 100,000 characters stay, the values are replaced",
                  std::string(100000, 'j') + "\n[FORM_HLAV\n=5\n[FORM_HLAV]\nFile=" + std::string(100000, 'f') +
                      "\n\x80\xFF junk\n",
                  std::string(100000, 'j') + "\n[FORM_HLAV\n=5\n[FORM_HLAV]\nFile=/home/jan/a b.ign\n"
                      "Left=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\nIniDir=/home/jan/a b.ign\n"
-                     "\x80\xFF junk\n[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                     "\x80\xFF junk\n[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"a broken header ends the section: keys after it are no one's",
                  "[FORM_HLAV]\nTop=1\n[BROKEN\nLeft=5\n",
                  "[FORM_HLAV]\nTop=-5\nLeft=100\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
                  "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[BROKEN\nLeft=5\n"
-                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"},
+                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"},
         EditCase{"a lone [ takes the next line as its header",
                  "[\n\n  FORM_HLAV ]\nLeft=1\n[\nLeft=5\nTop=6\n",
                  "[\n\n  FORM_HLAV ]\nLeft=100\nTop=-5\nHeight=700\nWidth=640\nComPort=3\nLanguage=1\n"
                  "File=/home/jan/a b.ign\nIniDir=/home/jan/a b.ign\n[\nLeft=5\nTop=6\n"
-                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\n"}));
+                 "[IGNITION]\nCheckBoxIgnAll->Checked=1\nMenuReadBeforeProgramming->Checked=1\n"}));
 
 // Files made of the pieces INI lines are made of, and of plain random bytes:
 // whatever the reader makes of them, a save must succeed and read back, unless
