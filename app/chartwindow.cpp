@@ -80,7 +80,7 @@ ChartWindow::ChartWindow(QWidget *parent) : QWidget(parent, Qt::Window)
         anchorClock = clock();
         anchorRide = value;
     });
-    setTexts(chartTexts(0));
+    setTexts(chartTexts(Language()));
     QElapsedTimer started;
     started.start();
     clock = [started] { return started.elapsed(); };

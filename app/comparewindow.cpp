@@ -68,8 +68,8 @@ CompareWindow::CompareWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     rows->horizontalHeader()->setStretchLastSection(true);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(rows);
-    captions = &compareTexts(0);
-    names = &fieldNameTexts(0);
+    captions = &compareTexts(Language());
+    names = &fieldNameTexts(Language());
     resize(460, 640);
 }
 

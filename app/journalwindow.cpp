@@ -76,7 +76,7 @@ JournalWindow::JournalWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(view, &QTableView::doubleClicked, openButton, &QPushButton::click);
     connect(folderButton, &QPushButton::clicked, this, [this] { emit showFolderRequested(journalFolder); });
 
-    setTexts(journalTexts(0));
+    setTexts(journalTexts(Language()));
     resize(640, 420);
 }
 

@@ -32,7 +32,7 @@ bool answerCommandLine(int argc, char **argv)
         return false;
     const QString settings = settingspaths::settingsFile();
     const std::uint8_t language = readSettings(settings, StoredSettings{}).language;
-    const QString help = QString::fromUtf16(commandLineHelp(language)).arg(QDir::toNativeSeparators(settings));
+    const QString help = QString::fromUtf16(commandLineHelp(Language(language))).arg(QDir::toNativeSeparators(settings));
     std::fputs(help.toLocal8Bit().constData(), stdout);
     return true;
 }

@@ -121,8 +121,8 @@ public:
     void setDeviceLister(SerialDeviceLister lister) { deviceLister = std::move(lister); }
     // The informative text of the "Com opening error" box: the device, the
     // system's reason, and what the technician can do about it, in the
-    // language of languageIndex.
-    static QString comOpeningDetails(const QString &device, const QString &reason, std::uint8_t languageIndex);
+    // language given.
+    static QString comOpeningDetails(const QString &device, const QString &reason, Language language);
     // How F1 opens a manual (by default the desktop's viewer; true when one
     // took it), and where it looks for them (by default beside the program
     // and in an installation).

@@ -40,7 +40,7 @@ ChartWindow *TFormHlav::ensureChartWindow()
     if (chartWindow)
         return chartWindow;
     chartWindow = new ChartWindow(this);
-    chartWindow->setTexts(chartTexts(unit.language().index()));
+    chartWindow->setTexts(chartTexts(unit.language()));
     restoreWindowPlace(chartWindow, kChartSection);
     chartWindow->follow(unit);
     // A drag on the chart is a step of the set like any edit: Undo and Redo
@@ -100,12 +100,12 @@ void TFormHlav::MenuRecordClick()
         return;
     }
     ui->MenuRecord->setChecked(true);
-    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language().index()).recordingRows).arg(0));
+    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language()).recordingRows).arg(0));
 }
 
 void TFormHlav::showRecordedRows(qint64 rows)
 {
-    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language().index()).recordingRows).arg(rows));
+    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language()).recordingRows).arg(rows));
 }
 
 void TFormHlav::recordingFailed()
@@ -120,7 +120,7 @@ void TFormHlav::stopRecording()
     if (!recorder || !recorder->isRecording())
         return;
     const bool written = recorder->stop();
-    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language().index()).recordingStopped));
+    ui->StatusBar1->showMessage(extraText(chartTexts(unit.language()).recordingStopped));
     if (!written)
         showRecordingError();
 }
@@ -128,7 +128,7 @@ void TFormHlav::stopRecording()
 void TFormHlav::showRecordingError()
 {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
-                    extraText(chartTexts(unit.language().index()).recordingStopped), QMessageBox::Ok, this);
+                    extraText(chartTexts(unit.language()).recordingStopped), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("RecordingErrorBox"));
     box.setInformativeText(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(recorder->fileName()),
                                                        recorder->error()));

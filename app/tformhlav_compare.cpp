@@ -39,7 +39,7 @@ CompareWindow *TFormHlav::ensureCompareWindow()
     if (compareWindow)
         return compareWindow;
     compareWindow = new CompareWindow(this);
-    compareWindow->setTexts(compareTexts(unit.language().index()), fieldNameTexts(unit.language().index()));
+    compareWindow->setTexts(compareTexts(unit.language()), fieldNameTexts(unit.language()));
     connect(compareWindow, &CompareWindow::closed, this, [this] { endComparison(); });
     return compareWindow;
 }

@@ -39,7 +39,7 @@ JournalWindow *TFormHlav::ensureJournalWindow()
     if (journalWindow)
         return journalWindow;
     journalWindow = new JournalWindow(this);
-    journalWindow->setTexts(journalTexts(unit.language().index()));
+    journalWindow->setTexts(journalTexts(unit.language()));
     restoreWindowPlace(journalWindow, kJournalSection);
     connect(journalWindow, &JournalWindow::openRequested, this, guarded([this](const QString &path) {
                 openIgnFile(path);

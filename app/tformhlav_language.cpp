@@ -41,7 +41,7 @@ void TFormHlav::selectLanguage(std::uint8_t index)
 
 void TFormHlav::applyCaptionSet(std::uint8_t index)
 {
-    for (const CaptionAssignment &row : captionSet(index)) {
+    for (const CaptionAssignment &row : captionSet(Language(index))) {
         const QString text = captionText(row);
         const QString name = QLatin1String(row.objectName);
         switch (row.target) {
@@ -84,20 +84,20 @@ void TFormHlav::applyExtraCaptions(std::uint8_t index)
 {
     // Items added to the menus after the caption sets were fixed; each is an
     // action of the window.
-    for (const ExtraCaption &row : extraCaptions(index)) {
+    for (const ExtraCaption &row : extraCaptions(Language(index))) {
         if (auto *action = findChild<QAction *>(QLatin1String(row.objectName))) {
             action->setText(extraText(row.caption));
             action->setStatusTip(hintParts(extraText(row.hint)).second);
         }
     }
     if (chartWindow)
-        chartWindow->setTexts(chartTexts(index));
+        chartWindow->setTexts(chartTexts(Language(index)));
     if (compareWindow) {
-        compareWindow->setTexts(compareTexts(index), fieldNameTexts(index));
+        compareWindow->setTexts(compareTexts(Language(index)), fieldNameTexts(Language(index)));
         showComparisonOnChart(); // the unit's name in the legend
     }
     if (journalWindow)
-        journalWindow->setTexts(journalTexts(index));
+        journalWindow->setTexts(journalTexts(Language(index)));
 }
 
 void TFormHlav::MenuEnglishClick()

@@ -76,7 +76,7 @@ void TFormHlav::showComOpeningError()
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
                     QStringLiteral("Com opening error"), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ComOpeningErrorBox"));
-    box.setInformativeText(comOpeningDetails(unit.lastOpenDevice(), unit.lastOpenError(), unit.language().index()));
+    box.setInformativeText(comOpeningDetails(unit.lastOpenDevice(), unit.lastOpenError(), unit.language()));
     box.exec();
 }
 
@@ -92,13 +92,13 @@ bool thereButClosed(const QString &device, const QString &reason)
 
 } // namespace
 
-QString TFormHlav::comOpeningDetails(const QString &device, const QString &reason, std::uint8_t languageIndex)
+QString TFormHlav::comOpeningDetails(const QString &device, const QString &reason, Language language)
 {
     // The port refuses a user outside the device's group and a device that
     // another program holds with the same kind of reason ("Permission denied",
     // "Permission error while locking the device"); the device's own rights
     // tell them apart. Any other reason means nothing answers at that name.
-    const PortAdviceTexts &advice = portAdviceTexts(languageIndex);
+    const PortAdviceTexts &advice = portAdviceTexts(language);
     QString what;
     switch (portOpenProblem(device, reason)) {
     case PortOpenProblem::InUse:
@@ -109,7 +109,7 @@ QString TFormHlav::comOpeningDetails(const QString &device, const QString &reaso
         break;
     case PortOpenProblem::Missing:
     case PortOpenProblem::Other:
-        what = extraText(advice.notThere).arg(chooseDeviceMenuPath(languageIndex));
+        what = extraText(advice.notThere).arg(chooseDeviceMenuPath(language));
         break;
     }
     return QStringLiteral("%1: %2\n\n%3").arg(device, reason, what);
@@ -157,7 +157,7 @@ void TFormHlav::MenuCom1Click()
 
 void TFormHlav::MenuChooseDeviceClick()
 {
-    DeviceChooser dialog(deviceLister, settingspaths::settingsFile(), unit.portNumber(), unit.language().index(),
+    DeviceChooser dialog(deviceLister, settingspaths::settingsFile(), unit.portNumber(), unit.language(),
                          this);
     const bool accepted = deviceChooserRunner ? deviceChooserRunner(dialog) : dialog.exec() == QDialog::Accepted;
     // A listed device comes as its stable by-id name where it has one: that
@@ -229,7 +229,7 @@ void TFormHlav::showFirstRunHint()
     // port start-up opened. Said once; the menus' hints take the bar after it.
     if (unitAnswered || readPortsSection(settingspaths::settingsFile()).anyKey)
         return;
-    const std::uint8_t language = unit.language().index();
+    const Language language = unit.language();
     ui->StatusBar1->showMessage(extraText(portAdviceTexts(language).firstRun)
                                     .arg(unit.portNumber())
                                     .arg(chooseDeviceMenuPath(language)));

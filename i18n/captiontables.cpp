@@ -247,9 +247,9 @@ static_assert(sameRows(kEnglish, kGerman), "the German set names other rows than
 
 } // namespace
 
-std::span<const CaptionAssignment> captionSet(std::uint8_t languageIndex)
+std::span<const CaptionAssignment> captionSet(Language language)
 {
-    switch (languageIndex) {
+    switch (language.index()) {
     case language::kEnglish:
         return kEnglish;
     case language::kGerman:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/language.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -30,10 +32,10 @@ struct CaptionAssignment
 // objects and properties in the same order and differ only in their texts.
 inline constexpr std::size_t kCaptionSetSize = 67;
 
-// The caption set of a language index: English 0, German 1, Czech 3. French
+// The caption set of a language: English, German or Czech. French
 // (2) and any index without a set give an empty span; the window then keeps
 // whatever texts it shows.
-std::span<const CaptionAssignment> captionSet(std::uint8_t languageIndex);
+std::span<const CaptionAssignment> captionSet(Language language);
 
 // The row's text as a QString.
 QString captionText(const CaptionAssignment &assignment);

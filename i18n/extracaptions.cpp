@@ -91,28 +91,14 @@ constexpr DeviceChooserTexts kCzechChooser{
 
 } // namespace
 
-std::span<const ExtraCaption> extraCaptions(std::uint8_t languageIndex)
+std::span<const ExtraCaption> extraCaptions(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGermanItems;
-    case language::kCzech:
-        return kCzechItems;
-    default:
-        return kEnglishItems;
-    }
+    return inLanguage(language, kEnglishItems, kGermanItems, kCzechItems);
 }
 
-const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex)
+const DeviceChooserTexts &deviceChooserTexts(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGermanChooser;
-    case language::kCzech:
-        return kCzechChooser;
-    default:
-        return kEnglishChooser;
-    }
+    return inLanguage(language, kEnglishChooser, kGermanChooser, kCzechChooser);
 }
 
 namespace {
@@ -132,19 +118,19 @@ QString withoutAccelerator(const QString &caption)
 
 } // namespace
 
-QString chooseDeviceMenuPath(std::uint8_t languageIndex)
+QString chooseDeviceMenuPath(Language language)
 {
     // French (2) has no set and shows the design texts, which are the English ones.
-    std::span<const CaptionAssignment> set = captionSet(languageIndex);
+    std::span<const CaptionAssignment> set = captionSet(language);
     if (set.empty())
-        set = captionSet(language::kEnglish);
+        set = captionSet(Language());
     QString menu = QStringLiteral("Com");
     for (const CaptionAssignment &row : set) {
         if (row.property == CaptionProperty::Caption && qstrcmp(row.objectName, "MenuCom") == 0)
             menu = withoutAccelerator(captionText(row));
     }
     QString item;
-    for (const ExtraCaption &row : extraCaptions(languageIndex)) {
+    for (const ExtraCaption &row : extraCaptions(language)) {
         if (qstrcmp(row.objectName, "MenuChooseDevice") == 0)
             item = extraText(row.caption);
     }
@@ -179,21 +165,14 @@ constexpr PortAdviceTexts kCzechAdvice{
 
 } // namespace
 
-const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex)
+const PortAdviceTexts &portAdviceTexts(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGermanAdvice;
-    case language::kCzech:
-        return kCzechAdvice;
-    default:
-        return kEnglishAdvice;
-    }
+    return inLanguage(language, kEnglishAdvice, kGermanAdvice, kCzechAdvice);
 }
 
-const char16_t *journalNotKeptText(std::uint8_t languageIndex)
+const char16_t *journalNotKeptText(Language language)
 {
-    switch (languageIndex) {
+    switch (language.index()) {
     case language::kGerman:
         return u"Das Journal wurde nicht geschrieben: %1";
     case language::kCzech:
@@ -236,28 +215,14 @@ constexpr CompareTexts kCzechCompare{u"Porovnání", u"Rozdíly proti jednotce",
 
 } // namespace
 
-const CompareTexts &compareTexts(std::uint8_t languageIndex)
+const CompareTexts &compareTexts(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGermanCompare;
-    case language::kCzech:
-        return kCzechCompare;
-    default:
-        return kEnglishCompare;
-    }
+    return inLanguage(language, kEnglishCompare, kGermanCompare, kCzechCompare);
 }
 
-const ChartTexts &chartTexts(std::uint8_t languageIndex)
+const ChartTexts &chartTexts(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGermanChart;
-    case language::kCzech:
-        return kCzechChart;
-    default:
-        return kEnglishChart;
-    }
+    return inLanguage(language, kEnglishChart, kGermanChart, kCzechChart);
 }
 
 namespace {
@@ -304,9 +269,9 @@ constexpr char16_t kCzechHelp[] =
 
 } // namespace
 
-const char16_t *commandLineHelp(std::uint8_t languageIndex)
+const char16_t *commandLineHelp(Language language)
 {
-    switch (languageIndex) {
+    switch (language.index()) {
     case language::kGerman:
         return kGermanHelp;
     case language::kCzech:

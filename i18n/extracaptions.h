@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/language.h"
+
 #include <QString>
 
 #include <array>
@@ -23,7 +25,7 @@ struct ExtraCaption
 // The added menu items' texts in a language: English 0, German 1, Czech 3.
 // Every other index gives the English rows, which are also the form's design
 // texts, so French (2) looks as it did before the set was applied.
-std::span<const ExtraCaption> extraCaptions(std::uint8_t languageIndex);
+std::span<const ExtraCaption> extraCaptions(Language language);
 
 // The columns of the device chooser's list, in order: the COM number first
 // and the long by-id name last, so a narrow dialog still shows what matters.
@@ -42,13 +44,13 @@ struct DeviceChooserTexts
     const char16_t *pathLabel;                             // beside the typed device path
 };
 
-// The chooser's texts by the same language indices; English for any other.
-const DeviceChooserTexts &deviceChooserTexts(std::uint8_t languageIndex);
+// The chooser's texts in a language; English for French and an index that is no language.
+const DeviceChooserTexts &deviceChooserTexts(Language language);
 
 // "Com → Choose device…" as the menus of a language name it: the Com menu's
 // caption from the language's caption set (without its accelerator mark), an
 // arrow, and the item's caption. English for an index without a set.
-QString chooseDeviceMenuPath(std::uint8_t languageIndex);
+QString chooseDeviceMenuPath(Language language);
 
 // What the window says about the serial adapter, in one language.
 struct PortAdviceTexts
@@ -64,12 +66,12 @@ struct PortAdviceTexts
     const char16_t *inUse;
 };
 
-// The advice by the same language indices; English for any other.
-const PortAdviceTexts &portAdviceTexts(std::uint8_t languageIndex);
+// The advice in a language; English for French and an index that is no language.
+const PortAdviceTexts &portAdviceTexts(Language language);
 
 // The status bar's word when the journal could not keep an operation's
 // entry: %1 the reason. English 0, German 1, Czech 3; English for any other.
-const char16_t *journalNotKeptText(std::uint8_t languageIndex);
+const char16_t *journalNotKeptText(Language language);
 
 // The curve chart's window and the recording's texts in one language.
 struct ChartTexts
@@ -88,8 +90,8 @@ struct ChartTexts
     const char16_t *liveLegend;     // the legend's name for the live dot
 };
 
-// The chart's texts by the same language indices; English for any other.
-const ChartTexts &chartTexts(std::uint8_t languageIndex);
+// The chart's texts in a language; English for French and an index that is no language.
+const ChartTexts &chartTexts(Language language);
 
 // The comparison's window in one language: Tools -> Compare with file… and
 // Show differences. The other set's column is headed by its file's name, or
@@ -104,12 +106,12 @@ struct CompareTexts
     const char16_t *unit;
 };
 
-// The comparison's texts by the same language indices; English for any other.
-const CompareTexts &compareTexts(std::uint8_t languageIndex);
+// The comparison's texts in a language; English for French and an index that is no language.
+const CompareTexts &compareTexts(Language language);
 
 // A table text as a QString; null gives an empty string.
 QString extraText(const char16_t *text);
 
 // What torvo-tci --help prints in one language; %1 is the settings file.
 // English for any index but German and Czech.
-const char16_t *commandLineHelp(std::uint8_t languageIndex);
+const char16_t *commandLineHelp(Language language);

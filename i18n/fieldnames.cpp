@@ -19,14 +19,7 @@ constexpr FieldNameTexts kCzech{u"Otáčky bod %1",   u"Předstih bod %1", u"TOP
 
 } // namespace
 
-const FieldNameTexts &fieldNameTexts(std::uint8_t languageIndex)
+const FieldNameTexts &fieldNameTexts(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGerman;
-    case language::kCzech:
-        return kCzech;
-    default:
-        return kEnglish;
-    }
+    return inLanguage(language, kEnglish, kGerman, kCzech);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/language.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -22,6 +24,5 @@ struct FieldNameTexts
     const char16_t *degreeValue;  // %1: an advance in degrees
 };
 
-// The names by the language indices of the caption sets (English 0, German
-// 1, Czech 3); English for any other.
-const FieldNameTexts &fieldNameTexts(std::uint8_t languageIndex);
+// The names in a language; English for French and an index that is no language.
+const FieldNameTexts &fieldNameTexts(Language language);

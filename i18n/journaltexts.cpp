@@ -58,16 +58,9 @@ constexpr JournalTexts kCzech{
 
 } // namespace
 
-const JournalTexts &journalTexts(std::uint8_t languageIndex)
+const JournalTexts &journalTexts(Language language)
 {
-    switch (languageIndex) {
-    case language::kGerman:
-        return kGerman;
-    case language::kCzech:
-        return kCzech;
-    default:
-        return kEnglish;
-    }
+    return inLanguage(language, kEnglish, kGerman, kCzech);
 }
 
 QString journalWord(const JournalTexts &texts, const QString &word)

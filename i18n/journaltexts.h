@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/language.h"
+
 #include <QString>
 
 #include <array>
@@ -28,9 +30,9 @@ struct JournalTexts
     const char16_t *version;
 };
 
-// The journal window's texts by the language indices of the caption sets
-// (English 0, German 1, Czech 3); English for any other.
-const JournalTexts &journalTexts(std::uint8_t languageIndex);
+// The journal window's texts in a language; English for French and an index
+// that is no language.
+const JournalTexts &journalTexts(Language language);
 
 // An operation or result word of journal.csv ("read", "no reply", ...) in the
 // texts' language; a word it does not know is shown as it is.

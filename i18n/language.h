@@ -57,6 +57,22 @@ protected:
     std::uint8_t current = language::kEnglish;
 };
 
+// Of a text kept in English, German and Czech, the one in this language.
+// French and an index that is no language take the English one: their
+// windows show the design texts, which are the English ones.
+template <class T>
+constexpr const T &inLanguage(Language lang, const T &english, const T &german, const T &czech)
+{
+    switch (lang.index()) {
+    case language::kGerman:
+        return german;
+    case language::kCzech:
+        return czech;
+    default:
+        return english;
+    }
+}
+
 // The language of the user interface and the run-time texts that go with it:
 // one value per session, handed to whoever shows text. The index and the table
 // can differ: a stored index 2 selects French for the texts chosen by index,

@@ -21,12 +21,12 @@ constexpr std::array<CaptionRow, 3> kRows{{
 
 } // namespace
 
-std::optional<QString> operationCaption(OperationCaption operation, std::uint8_t languageIndex)
+std::optional<QString> operationCaption(OperationCaption operation, Language language)
 {
     for (const CaptionRow &row : kRows) {
         if (row.operation != operation)
             continue;
-        switch (languageIndex) {
+        switch (language.index()) {
         case language::kEnglish:
             return toQString(row.english);
         case language::kGerman:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/language.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -13,4 +15,4 @@ enum class OperationCaption { Program, Verify, Read };
 // language rather than message table entries. The French index has no
 // caption, nor has any index without a column: the caller then leaves the
 // label's current text alone.
-std::optional<QString> operationCaption(OperationCaption operation, std::uint8_t languageIndex);
+std::optional<QString> operationCaption(OperationCaption operation, Language language);

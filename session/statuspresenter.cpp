@@ -76,7 +76,7 @@ void StatusPresenter::operationStarted(Operation operation)
 {
     current = operation;
     // French and indices without a language keep the caption that was there.
-    showFor(operationCaption(captionOf(operation), language.index()).value_or(shown.caption), false);
+    showFor(operationCaption(captionOf(operation), language).value_or(shown.caption), false);
     shown.visible = true;
     setGaugeProgress(0);
     shown.gaugeVisible = true;

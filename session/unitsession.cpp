@@ -282,5 +282,5 @@ void UnitSession::keepJournalEntry(const QString &operation, const QString &resu
     if (journalFailing)
         return;
     journalFailing = true;
-    emit journalProblem(QString::fromUtf16(journalNotKeptText(language_.index())).arg(reason));
+    emit journalProblem(QString::fromUtf16(journalNotKeptText(language_)).arg(reason));
 }

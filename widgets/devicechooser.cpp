@@ -37,12 +37,12 @@ QString hex4(std::optional<std::uint16_t> id)
 } // namespace
 
 DeviceChooser::DeviceChooser(SerialDeviceLister deviceLister, const QString &settingsIniPath, int currentCom,
-                             std::uint8_t languageIndex, QWidget *parent)
+                             Language language, QWidget *parent)
     : QDialog(parent), lister(std::move(deviceLister)), iniPath(settingsIniPath),
       presetCom(currentCom >= kFirstCom && currentCom <= kLastCom ? currentCom : kFirstCom)
 {
     setObjectName(QStringLiteral("DeviceChooser"));
-    const DeviceChooserTexts &texts = deviceChooserTexts(languageIndex);
+    const DeviceChooserTexts &texts = deviceChooserTexts(language);
     setWindowTitle(extraText(texts.title));
     setSizeGripEnabled(true);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/language.h"
 #include "link/serialdevices.h"
 
 #include <QDialog>
@@ -39,9 +40,9 @@ public:
     // the file whose [PORTS] section says which COM number reaches a device;
     // currentCom (1..10, else COM1) presets the COM number, and the field the
     // device [PORTS] maps it to, else the listed device it reaches, else the
-    // first listed one. Texts are in the language of languageIndex.
+    // first listed one. Texts are in the language given.
     DeviceChooser(SerialDeviceLister lister, const QString &settingsIniPath, int currentCom,
-                  std::uint8_t languageIndex, QWidget *parent = nullptr);
+                  Language language, QWidget *parent = nullptr);
 
     // The device OK maps: the field's path as a [PORTS] value is read (a bare
     // name lies under /dev); empty when the field names no device.

@@ -323,7 +323,7 @@ TEST(PortsGivenTwice, EveryReaderTakesTheFirstAndAMappingRewritesIt)
             session.setPortsFile(ini);
             return session.deviceName();
         },
-        [&] { return DeviceChooser(nullptr, ini, 1, 0).pathEdit()->text(); },
+        [&] { return DeviceChooser(nullptr, ini, 1, Language()).pathEdit()->text(); },
         [&] {
             // The command line's "ports": the listed device that is COM1.
             const QStringList ports = readPortsSection(ini).values;

@@ -106,7 +106,7 @@ TEST_F(WindowTest, EveryLanguageWritesItsWholeSetAndSwitchingBackRestoresIt)
         EXPECT_EQ(item("MenuCzech")->isChecked(), l.index == 3);
         EXPECT_EQ(window->session().language().text(Msg::MsgProgramError), QString::fromUtf8(l.programError))
             << "language " << int(l.index);
-        for (const CaptionAssignment &row : captionSet(l.index)) {
+        for (const CaptionAssignment &row : captionSet(Language(l.index))) {
             const QString expected = row.property == CaptionProperty::Hint ? longPart(captionText(row))
                                                                            : captionText(row);
             EXPECT_EQ(shown(*window, row), expected)
@@ -131,7 +131,7 @@ TEST_F(WindowTest, EveryCaptionOfEveryLanguageFitsItsControl)
     int checked = 0;
     for (const auto &l : languages) {
         (window.get()->*l.pick)();
-        for (const CaptionAssignment &row : captionSet(l.index)) {
+        for (const CaptionAssignment &row : captionSet(Language(l.index))) {
             if (row.target != CaptionTarget::Control || row.property != CaptionProperty::Caption)
                 continue;
             const QWidget *c = control(row.objectName);

@@ -124,7 +124,7 @@ TEST(CaptionForm, EveryNamedObjectIsInTheForm)
     ASSERT_TRUE(form.error.isEmpty()) << form.error.toStdString();
     ASSERT_FALSE(form.widgets.isEmpty());
     for (const std::uint8_t language : kSetLanguages) {
-        for (const CaptionAssignment &row : captionSet(language)) {
+        for (const CaptionAssignment &row : captionSet(Language(language))) {
             const std::string problem = mismatch(form, row);
             EXPECT_TRUE(problem.empty()) << "language " << int(language) << ", " << row.objectName << " "
                                          << propertyName(row.property) << ": " << problem;
@@ -152,7 +152,7 @@ TEST(CaptionForm, DesignTextsThatStayAreNotTouched)
             << name.toStdString() << " is not in the form";
 
     for (const std::uint8_t language : kSetLanguages) {
-        for (const CaptionAssignment &row : captionSet(language)) {
+        for (const CaptionAssignment &row : captionSet(Language(language))) {
             const QString name = QString::fromLatin1(row.objectName);
             EXPECT_FALSE(untouched.contains(name))
                 << "language " << int(language) << " sets the " << propertyName(row.property) << " of "

@@ -109,7 +109,7 @@ TEST(CaptionSets, EverySetFollowsTheApplyOrder)
     const auto order = expectedOrder();
     ASSERT_EQ(order.size(), kCaptionSetSize);
     for (const std::uint8_t language : kSetLanguages) {
-        const auto set = captionSet(language);
+        const auto set = captionSet(Language(language));
         ASSERT_EQ(set.size(), kCaptionSetSize) << languageName(language);
         for (std::size_t i = 0; i < set.size(); ++i) {
             EXPECT_EQ(std::string(set[i].objectName), std::string(order[i].first))
@@ -132,7 +132,7 @@ TEST(CaptionSets, CountsPerKindAndCaptionsBeforeHints)
         {{CaptionTarget::MenuItem, CaptionProperty::Hint}, 24},
     };
     for (const std::uint8_t language : kSetLanguages) {
-        const auto set = captionSet(language);
+        const auto set = captionSet(Language(language));
         std::map<Kind, std::size_t> counts;
         bool hintSeen = false;
         for (const CaptionAssignment &row : set) {
@@ -156,7 +156,7 @@ TEST(CaptionSets, NoObjectGetsTheSamePropertyTwice)
 {
     for (const std::uint8_t language : kSetLanguages) {
         QSet<QString> seen;
-        for (const CaptionAssignment &row : captionSet(language)) {
+        for (const CaptionAssignment &row : captionSet(Language(language))) {
             const QString key = QString::fromLatin1(row.objectName) + QLatin1Char('/')
                                 + QLatin1String(propertyName(row.property));
             EXPECT_FALSE(seen.contains(key)) << languageName(language) << ": " << describe(row) << " twice";
@@ -169,7 +169,7 @@ TEST(CaptionSets, NoObjectGetsTheSamePropertyTwice)
 TEST(CaptionSets, FrenchAndIndicesWithoutASetGiveNothing)
 {
     for (const int index : {2, 4, 7, 255})
-        EXPECT_TRUE(captionSet(static_cast<std::uint8_t>(index)).empty()) << "index " << index;
+        EXPECT_TRUE(captionSet(Language(static_cast<std::uint8_t>(index))).empty()) << "index " << index;
 }
 
 // Hand-picked texts that are easy to get wrong, spelled with escapes so that
@@ -194,7 +194,7 @@ class CaptionSetSample : public ::testing::TestWithParam<CaptionSample>
 TEST_P(CaptionSetSample, HoldsTheExactText)
 {
     const CaptionSample &sample = GetParam();
-    const CaptionAssignment *row = findRow(captionSet(sample.language), sample.object, sample.property);
+    const CaptionAssignment *row = findRow(captionSet(Language(sample.language)), sample.object, sample.property);
     ASSERT_NE(row, nullptr) << languageName(sample.language) << " has no " << sample.object << " "
                             << propertyName(sample.property);
     const QString expected = QString::fromUtf16(sample.expected);
@@ -271,7 +271,7 @@ TEST(CaptionSets, EachComItemHintCarriesItsOwnNumber)
     for (const Pattern &p : patterns) {
         for (int n = 1; n <= 10; ++n) {
             const std::string object = "MenuCom" + std::to_string(n);
-            const CaptionAssignment *row = findRow(captionSet(p.language), object, CaptionProperty::Hint);
+            const CaptionAssignment *row = findRow(captionSet(Language(p.language)), object, CaptionProperty::Hint);
             ASSERT_NE(row, nullptr) << languageName(p.language) << " " << object;
             const QString expected = QString::fromUtf16(p.before) + QString::number(n) + QString::fromUtf16(p.after);
             EXPECT_EQ(captionText(*row), expected) << languageName(p.language) << " " << object << ": expected "

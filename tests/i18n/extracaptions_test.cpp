@@ -60,7 +60,7 @@ TEST(ExtraCaptions, EveryLanguageNamesTheFormsActionsAndFrenchKeepsTheDesignText
 {
     const QHash<QString, QString> actions = formActionTexts();
     ASSERT_FALSE(actions.isEmpty()) << "cannot read " << TORVO_FORM_UI;
-    const auto english = extraCaptions(0);
+    const auto english = extraCaptions(Language(0));
     ASSERT_FALSE(english.empty());
     for (const ExtraCaption &row : english) {
         const QString name = QLatin1String(row.objectName);
@@ -70,13 +70,13 @@ TEST(ExtraCaptions, EveryLanguageNamesTheFormsActionsAndFrenchKeepsTheDesignText
         EXPECT_EQ(actions.value(name), extraText(row.caption)) << row.objectName;
     }
     for (std::uint8_t index : {std::uint8_t{2}, std::uint8_t{9}}) {
-        const auto other = extraCaptions(index);
+        const auto other = extraCaptions(Language(index));
         ASSERT_EQ(other.size(), english.size()) << int(index);
         for (std::size_t i = 0; i < other.size(); ++i)
             EXPECT_EQ(extraText(other[i].caption), extraText(english[i].caption)) << int(index);
     }
     for (std::uint8_t index : kLanguages) {
-        const auto rows = extraCaptions(index);
+        const auto rows = extraCaptions(Language(index));
         ASSERT_EQ(rows.size(), english.size()) << "language " << int(index);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             EXPECT_STREQ(rows[i].objectName, english[i].objectName) << "language " << int(index) << " row " << i;
@@ -89,9 +89,9 @@ TEST(ExtraCaptions, EveryLanguageNamesTheFormsActionsAndFrenchKeepsTheDesignText
 TEST(ExtraCaptions, TheCaptionSetsNeverReachTheAddedItems)
 {
     for (std::uint8_t index : kLanguages) {
-        EXPECT_EQ(captionSet(index).size(), kCaptionSetSize) << "language " << int(index);
-        for (const CaptionAssignment &row : captionSet(index)) {
-            for (const ExtraCaption &extra : extraCaptions(index))
+        EXPECT_EQ(captionSet(Language(index)).size(), kCaptionSetSize) << "language " << int(index);
+        for (const CaptionAssignment &row : captionSet(Language(index))) {
+            for (const ExtraCaption &extra : extraCaptions(Language(index)))
                 EXPECT_STRNE(row.objectName, extra.objectName) << "language " << int(index);
         }
     }
@@ -100,19 +100,19 @@ TEST(ExtraCaptions, TheCaptionSetsNeverReachTheAddedItems)
 TEST(ExtraCaptions, TheChooserHasEveryTextInEveryLanguage)
 {
     for (std::uint8_t index : kLanguages) {
-        const DeviceChooserTexts &t = deviceChooserTexts(index);
+        const DeviceChooserTexts &t = deviceChooserTexts(Language(index));
         for (const char16_t *text : {t.title, t.comLabel, t.ok, t.cancel, t.noDevice, t.pathLabel})
             EXPECT_FALSE(extraText(text).isEmpty()) << "language " << int(index);
         for (std::size_t c = 0; c < kDeviceColumns; ++c)
             EXPECT_FALSE(extraText(t.columns[c]).isEmpty()) << "language " << int(index) << " column " << c;
     }
-    EXPECT_EQ(extraText(deviceChooserTexts(2).title), extraText(deviceChooserTexts(0).title));
+    EXPECT_EQ(extraText(deviceChooserTexts(Language(2)).title), extraText(deviceChooserTexts(Language(0)).title));
 }
 
 TEST(ExtraCaptions, TheChartHasEveryTextInEveryLanguage)
 {
     for (std::uint8_t index : kLanguages) {
-        const ChartTexts &t = chartTexts(index);
+        const ChartTexts &t = chartTexts(Language(index));
         for (const char16_t *text : {t.title, t.rpmAxis, t.advanceAxis, t.limiter, t.exportPng, t.exportSvg,
                                      t.recordingRows, t.recordingStopped, t.play, t.pause, t.closeRecording,
                                      t.liveLegend})
@@ -133,9 +133,9 @@ TEST(ExtraCaptions, TheAdviceNamesTheMenuItemAsItsLanguageShowsItWithOneEllipsis
         {2, "Com → Choose device…"}, // no set: the design texts
     };
     for (const auto &c : cases) {
-        const QString menu = chooseDeviceMenuPath(c.index);
+        const QString menu = chooseDeviceMenuPath(Language(c.index));
         EXPECT_EQ(menu, QString::fromUtf8(c.menuPath)) << int(c.index);
-        const PortAdviceTexts &t = portAdviceTexts(c.index);
+        const PortAdviceTexts &t = portAdviceTexts(Language(c.index));
         for (const QString &text : {extraText(t.firstRun).arg(4).arg(menu), extraText(t.notThere).arg(menu),
                                     extraText(t.noRight), extraText(t.inUse)}) {
             EXPECT_FALSE(text.contains(QLatin1Char('%')) || text.contains(QStringLiteral("….")) ||
@@ -148,8 +148,8 @@ TEST(ExtraCaptions, TheAdviceNamesTheMenuItemAsItsLanguageShowsItWithOneEllipsis
 TEST(ExtraCaptions, TheJournalAndTheFieldNamesHaveEveryTextInEveryLanguage)
 {
     for (std::uint8_t index : kLanguages) {
-        const JournalTexts &j = journalTexts(index);
-        const FieldNameTexts &f = fieldNameTexts(index);
+        const JournalTexts &j = journalTexts(Language(index));
+        const FieldNameTexts &f = fieldNameTexts(Language(index));
         for (const char16_t *text : {j.title, j.filter, j.open, j.compare, j.showFolder, j.read, j.program, j.verify,
                                      j.ok, j.noReply, j.garbled, j.differs, j.version, f.top14, f.top23,
                                      f.baseAdvance, f.limiter, f.tachometer2x, f.blockingEnable})
@@ -170,6 +170,6 @@ TEST(ExtraCaptions, TheJournalAndTheFieldNamesHaveEveryTextInEveryLanguage)
         {1, "ok", "OK"},             {3, "unplugged", "unplugged"},   {2, "read", "read"},
     };
     for (const auto &w : words)
-        EXPECT_EQ(journalWord(journalTexts(w.index), QString::fromUtf8(w.stored)), QString::fromUtf8(w.shown))
+        EXPECT_EQ(journalWord(journalTexts(Language(w.index)), QString::fromUtf8(w.stored)), QString::fromUtf8(w.shown))
             << int(w.index) << " " << w.stored;
 }

@@ -46,7 +46,7 @@ TEST(OperationCaption, EveryOperationInEveryLanguage)
         {OperationCaption::Read, 255, nullptr},
     };
     for (const CaptionCase &c : cases) {
-        const std::optional<QString> caption = operationCaption(c.operation, c.language);
+        const std::optional<QString> caption = operationCaption(c.operation, Language(c.language));
         const std::string where = std::string(operationName(c.operation)) + " in language "
                                   + std::to_string(c.language);
         if (c.expected == nullptr) {

@@ -120,7 +120,7 @@ protected:
 TEST_F(DeviceChooserTest, OneRowPerDeviceWithItsColumnsAndTheComNumberThatReachesIt)
 {
     offered = {ftdi, acm, ch340};
-    DeviceChooser chooser(lister(), ini(), 1, 0);
+    DeviceChooser chooser(lister(), ini(), 1, Language());
     const QStringList expected = {
         // Mapped through its by-id link, which [PORTS] names.
         joined({"COM2", path("ttyUSB0"), "FT232R USB UART", "FTDI", "0403:6001", "A1B2",
@@ -157,7 +157,7 @@ TEST_F(DeviceChooserTest, TheCurrentPortPresetsTheComNumberAndTheRowOfItsDevice)
         {11, 1, "ttyUSB1", "ttyUSB1"},
     };
     for (const auto &c : cases) {
-        DeviceChooser chooser(lister(), ini(), c.currentCom, 0);
+        DeviceChooser chooser(lister(), ini(), c.currentCom, Language());
         EXPECT_EQ(chooser.chosenCom(), c.presetCom) << "current COM" << c.currentCom;
         EXPECT_EQ(chooser.comBox()->currentText(), QStringLiteral("COM%1").arg(c.presetCom))
             << "current COM" << c.currentCom;
@@ -170,7 +170,7 @@ TEST_F(DeviceChooserTest, TheCurrentPortPresetsTheComNumberAndTheRowOfItsDevice)
 TEST_F(DeviceChooserTest, ARefreshFollowsTheListAndNeverChangesTheField)
 {
     offered = {ftdi, acm};
-    DeviceChooser chooser(lister(), ini(), 7, 0);
+    DeviceChooser chooser(lister(), ini(), 7, Language());
     ASSERT_EQ(chooser.pathEdit()->text(), path("ttyACM0"));
 
     const struct
@@ -206,7 +206,7 @@ TEST_F(DeviceChooserTest, ARefreshFollowsTheListAndNeverChangesTheField)
     // unless the technician has typed into it meanwhile.
     for (const bool typed : {false, true}) {
         offered = {};
-        DeviceChooser empty(lister(), ini(), 1, 0);
+        DeviceChooser empty(lister(), ini(), 1, Language());
         EXPECT_FALSE(okEnabled(empty));
         if (typed)
             typePath(empty, QStringLiteral("/dev/ttyAMA0"));
@@ -237,7 +237,7 @@ TEST_F(DeviceChooserTest, TheFieldIsWhatOkMapsWhetherTypedOrFilledByARow)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        DeviceChooser chooser(lister(), ini(), 7, 0);
+        DeviceChooser chooser(lister(), ini(), 7, Language());
         chooser.show();
         typePath(chooser, c.typed);
         EXPECT_EQ(chooser.chosenPath(), c.chosen);
@@ -256,7 +256,7 @@ TEST_F(DeviceChooserTest, TheFieldIsWhatOkMapsWhetherTypedOrFilledByARow)
 
     // Picking a row with the keys puts its device into the field, by its
     // stable name where it has one.
-    DeviceChooser chooser(lister(), ini(), 7, 0);
+    DeviceChooser chooser(lister(), ini(), 7, Language());
     chooser.show();
     typePath(chooser, QStringLiteral("/tmp/pty-link"));
     QTest::keyClick(chooser.deviceList(), Qt::Key_Home);
@@ -268,7 +268,7 @@ TEST_F(DeviceChooserTest, TheFieldIsWhatOkMapsWhetherTypedOrFilledByARow)
 TEST_F(DeviceChooserTest, TypingOffersTheNamesUnderDevAndTheListedOnes)
 {
     offered = {ftdi, acm};
-    DeviceChooser chooser(lister(), ini(), 1, 0);
+    DeviceChooser chooser(lister(), ini(), 1, Language());
     chooser.show();
     const auto offeredFor = [&](const QString &typed) {
         typePath(chooser, typed);
@@ -293,7 +293,7 @@ TEST_F(DeviceChooserTest, TypingOffersTheNamesUnderDevAndTheListedOnes)
 TEST_F(DeviceChooserTest, WhileShownTheTimerListsTheDevicesEverySecond)
 {
     offered = {ftdi};
-    DeviceChooser chooser(lister(), ini(), 2, 0);
+    DeviceChooser chooser(lister(), ini(), 2, Language());
     EXPECT_EQ(chooser.refreshTimer()->interval(), 1000);
     EXPECT_FALSE(chooser.refreshTimer()->isActive());
     chooser.show();
@@ -322,7 +322,7 @@ TEST_F(DeviceChooserTest, TextsFollowTheLanguageIndexWithEnglishForOthers)
         {200, "Choose device", "Device", "Cancel", "No serial device found"},
     };
     for (const auto &c : cases) {
-        DeviceChooser chooser(lister(), ini(), 1, c.index);
+        DeviceChooser chooser(lister(), ini(), 1, Language(c.index));
         EXPECT_EQ(chooser.windowTitle(), QString::fromUtf8(c.title)) << int(c.index);
         EXPECT_EQ(chooser.deviceList()->headerItem()->text(1), QString::fromUtf8(c.firstHeading)) << int(c.index);
         EXPECT_EQ(chooser.deviceList()->headerItem()->text(0), "COM") << int(c.index);
