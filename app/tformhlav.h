@@ -170,6 +170,7 @@ public slots:
     void CheckBoxProgHnedClick();
     void CheckBoxProgHnedMouseUp(QObject *sender);
     void MenuUndoClick();
+    void shareUndoKeys(QWidget *window);
     void MenuRedoClick();
     // File -> 1..8: the recent file at index 0..7 (newest first).
     void MenuRecentClick(int index);

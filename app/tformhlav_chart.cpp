@@ -43,9 +43,8 @@ ChartWindow *TFormHlav::ensureChartWindow()
     chartWindow->setTexts(chartTexts(unit.language()));
     restoreWindowPlace(chartWindow, kChartSection);
     chartWindow->follow(unit);
-    // A drag on the chart is a step of the set like any edit: Undo and Redo
-    // take it back from the chart's own keyboard too.
-    chartWindow->addActions({ui->MenuUndo, ui->MenuRedo});
+    // A drag on the chart is a step of the set like any edit.
+    shareUndoKeys(chartWindow);
     showComparisonOnChart();
     return chartWindow;
 }

@@ -40,6 +40,7 @@ CompareWindow *TFormHlav::ensureCompareWindow()
         return compareWindow;
     compareWindow = new CompareWindow(this);
     compareWindow->setTexts(compareTexts(unit.language()), fieldNameTexts(unit.language()));
+    shareUndoKeys(compareWindow);
     connect(compareWindow, &CompareWindow::closed, this, [this] { endComparison(); });
     return compareWindow;
 }

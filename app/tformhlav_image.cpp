@@ -232,6 +232,13 @@ void TFormHlav::MenuRedoClick()
     unit.document().redo();
 }
 
+void TFormHlav::shareUndoKeys(QWidget *window)
+{
+    // Undo and Redo answer their keys in the windows that show the set too,
+    // not only in this one, whose menu holds them.
+    window->addActions({ui->MenuUndo, ui->MenuRedo});
+}
+
 void TFormHlav::bindDocument()
 {
     SetDocument &document = unit.document();

@@ -41,6 +41,7 @@ JournalWindow *TFormHlav::ensureJournalWindow()
     journalWindow = new JournalWindow(this);
     journalWindow->setTexts(journalTexts(unit.language()));
     restoreWindowPlace(journalWindow, kJournalSection);
+    shareUndoKeys(journalWindow); // an Open taken back where it was made
     connect(journalWindow, &JournalWindow::openRequested, this, guarded([this](const QString &path) {
                 openIgnFile(path);
                 unit.status().hideStatus();

@@ -119,13 +119,14 @@ TEST_F(JournalTest, EntriesAreListedNewestFirstFilteredOpenedAndCompared)
     clickRow(2);
     EXPECT_EQ(enabled(), std::pair(true, true));
 
-    // Open puts the entry's set on the screen as one step; Ctrl+Z takes it back.
+    // Open puts the entry's set on the screen as one step; Ctrl+Z, pressed
+    // where the Open was made, takes it back.
     QTest::mouseClick(button("JournalOpen"), Qt::LeftButton);
     EXPECT_EQ(control<QLineEdit>("EditOmez2")->text(), "9,000");
     EXPECT_EQ(window->session().image()[ParameterImage::kLimiter], 90);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    journal()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == journal(); }));
+    QTest::keyClick(journal(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(control<QLineEdit>("EditOmez2")->text(), "7,000");
     EXPECT_EQ(window->session().image(), screen);
 
