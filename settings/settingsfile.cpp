@@ -117,6 +117,14 @@ bool loadIni(CSimpleIniA &ini, const QByteArray &data)
     return ini.LoadData(data.constData(), static_cast<size_t>(data.size())) >= 0;
 }
 
+// The settings file, as far as a settings file may go, loaded into ini.
+// SimpleIni keeps its own copy of the text.
+bool loadSettingsFile(const QString &iniPath, CSimpleIniA &ini, QString *reason = nullptr)
+{
+    QByteArray data;
+    return readFileStart(iniPath, kMaxSettingsBytes, data, nullptr, reason) && loadIni(ini, data);
+}
+
 bool readsBack(const QByteArray &text, const std::vector<IniValue> &values)
 {
     CSimpleIniA ini;
@@ -152,9 +160,8 @@ std::vector<IniValue> valuesOf(const StoredSettings &s)
 StoredSettings readSettings(const QString &iniPath, const StoredSettings &defaults, QString *reason)
 {
     StoredSettings s = defaults;
-    QByteArray data;
     CSimpleIniA ini;
-    if (!readFileStart(iniPath, kMaxSettingsBytes, data, nullptr, reason) || !loadIni(ini, data))
+    if (!loadSettingsFile(iniPath, ini, reason))
         return s;
 
     const auto integer = [&ini](const char *section, const char *key, int fallback) {
@@ -250,9 +257,8 @@ bool writeSettings(const QString &iniPath, const StoredSettings &values, QString
 PortsSection readPortsSection(const QString &iniPath)
 {
     PortsSection ports;
-    QByteArray data;
     CSimpleIniA ini;
-    if (iniPath.isEmpty() || !readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+    if (iniPath.isEmpty() || !loadSettingsFile(iniPath, ini))
         return ports;
     CSimpleIniA::TNamesDepend keys;
     ini.GetAllKeys(kPortsSection, keys);
@@ -285,9 +291,8 @@ constexpr int kFarestPlace = 1 << 24;
 
 QRect readWindowPlace(const QString &iniPath, const char *section, const QRect &defaults)
 {
-    QByteArray data;
     CSimpleIniA ini;
-    if (!readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+    if (!loadSettingsFile(iniPath, ini))
         return defaults;
     const auto integer = [&](const char *key, int fallback) {
         const char *value = ini.GetValue(section, key, nullptr);
@@ -335,9 +340,8 @@ QStringList withRecentFile(const QStringList &recent, const QString &path)
 QStringList readRecentFiles(const QString &iniPath)
 {
     QStringList recent;
-    QByteArray data;
     CSimpleIniA ini;
-    if (iniPath.isEmpty() || !readFileStart(iniPath, kMaxSettingsBytes, data) || !loadIni(ini, data))
+    if (iniPath.isEmpty() || !loadSettingsFile(iniPath, ini))
         return recent;
     for (int n = kMaxRecentFiles; n >= 1; --n) {
         const char *value = ini.GetValue(kRecentSection, recentKey(n).constData(), nullptr);
